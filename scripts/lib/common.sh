@@ -46,3 +46,4 @@ kelmora_build() {
     cmake --preset "$1" >/dev/null
     cmake --build --preset "$1"
 }
+
