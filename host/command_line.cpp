@@ -1,0 +1,181 @@
+#include "lens_plugin.h"
+#include "options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <thread>
+
+namespace krender {
+
+namespace {
+
+// Large enough for posters, small enough that the frame buffer fits in memory.
+const int largest_side = 16384;
+const int most_samples = 65536;
+const int most_threads = 256;
+
+std::string format_vec3(Vec3 v) {
+    std::ostringstream text;
+    text << v.x << ',' << v.y << ',' << v.z;
+    return text.str();
+}
+
+bool parse_float(const std::string& text, float& value) {
+    char* end = nullptr;
+    value = std::strtof(text.c_str(), &end);
+    return !text.empty() && end == text.c_str() + text.size();
+}
+
+Vec3 parse_vec3(const std::string& flag, const std::string& text) {
+    float parts[3];
+    std::istringstream stream(text);
+    std::string part;
+    int count = 0;
+    while (std::getline(stream, part, ',')) {
+        if (count == 3 || !parse_float(part, parts[count])) {
+            count = -1;
+            break;
+        }
+        ++count;
+    }
+    if (count != 3 || text.back() == ',') {
+        throw CLI::ValidationError(flag, "expects three comma-separated numbers X,Y,Z, not '" +
+                                             text + "'");
+    }
+    return {parts[0], parts[1], parts[2]};
+}
+
+int core_count() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : static_cast<int>(std::min<unsigned>(cores, most_threads));
+}
+
+// The flags whose values the parser reads into text first.
+struct VectorFlags {
+    std::string eye, look_at, up;
+};
+
+void add_image_flags(CLI::App& app, Options& options) {
+    app.add_option("--width", options.width, "Image width in pixels")
+        ->check(CLI::Range(1, largest_side));
+    app.add_option("--height", options.height, "Image height in pixels")
+        ->check(CLI::Range(1, largest_side));
+    app.add_option("--spp", options.samples_per_pixel,
+                   "Eye rays per pixel, stratified; 1 shoots through the pixel centre")
+        ->check(CLI::Range(1, most_samples));
+    app.add_option("--threads", options.threads,
+                   "Render threads (default: every core). The image is the same for any count")
+        ->check(CLI::Range(1, most_threads));
+    app.add_option("--out", options.out,
+                   "Output image: .png (8-bit sRGB) or .exr (linear, half floats)");
+    app.add_flag("--exr-float", options.exr_float, "Write 32-bit float channels to an .exr");
+    app.add_flag("--quiet", options.quiet, "No progress on standard error");
+}
+
+void add_plugin_flags(CLI::App& app, Options& options) {
+    app.add_option("--plugin", options.plugin,
+                   "Lens-shader plug-in to load (default: kelmora.so beside this program)");
+    app.add_option("--shader", options.shader,
+                   "Shader to call; the plug-in must export NAME and NAME_version, version 1");
+    app.add_flag("--no-lens", options.no_lens,
+                 "Render the plain pinhole through the same camera; loads no plug-in");
+}
+
+void add_camera_flags(CLI::App& app, Options& options, VectorFlags& vectors) {
+    app.add_option("--eye", vectors.eye, "Camera position")->type_name("X,Y,Z");
+    app.add_option("--look-at", vectors.look_at, "Point the camera looks at")->type_name("X,Y,Z");
+    app.add_option("--up", vectors.up, "Camera's up direction")->type_name("X,Y,Z");
+    app.add_option("--focal", options.camera.focal, "Distance from the eye to the image plane");
+    app.add_option("--aperture", options.camera.aperture,
+                   "Width of the image plane at the focal distance (sets the field of view); "
+                   "the height is width over the image's aspect ratio");
+}
+
+void add_lens_flags(CLI::App& app, Options& options, bool& no_clip) {
+    kelmora_params& lens = options.lens;
+    app.add_option("--amount", lens.amount, "Bending: 0 none, 1 full; not clamped");
+    app.add_option("--scale-x", lens.scale_x, "Multiplier on the bent ray's x");
+    app.add_option("--scale-y", lens.scale_y, "Multiplier on the bent ray's y");
+    app.add_option("--scale-z", lens.scale_z, "Multiplier on the bent ray's depth");
+    auto* clip =
+        app.add_flag("--clip", "Black out rays whose bend factor reaches 1, leaving the ellipse "
+                               "inscribed in the frame (sends clip_outside = 1; the default)");
+    auto* no_clip_flag =
+        app.add_flag("--no-clip", no_clip, "Trace every ray (sends clip_outside = 0)");
+    auto* clip_value = app.add_option("--clip-value", lens.clip_outside,
+                                      "Sends N as clip_outside as is; only 1 clips");
+    clip->excludes(no_clip_flag)->excludes(clip_value);
+    no_clip_flag->excludes(clip_value);
+}
+
+void apply_vectors(const VectorFlags& vectors, CameraSettings& camera) {
+    if (!vectors.eye.empty()) {
+        camera.eye = parse_vec3("--eye", vectors.eye);
+    }
+    if (!vectors.look_at.empty()) {
+        camera.look_at = parse_vec3("--look-at", vectors.look_at);
+    }
+    if (!vectors.up.empty()) {
+        camera.up = parse_vec3("--up", vectors.up);
+    }
+}
+
+// CLI11 sometimes spreads a message over several lines; keep it to one.
+std::string one_line(std::string message) {
+    for (char& c : message) {
+        if (c == '\n') {
+            c = ' ';
+        }
+    }
+    while (!message.empty() && message.back() == ' ') {
+        message.pop_back();
+    }
+    return message;
+}
+
+} // namespace
+
+ParsedCommandLine parse_command_line(int argc, char** argv) {
+    ParsedCommandLine parsed;
+    Options& options = parsed.options;
+    options.threads = core_count();
+    options.plugin = default_plugin_path();
+
+    CLI::App app{"Renders a built-in scene through a lens-shader plug-in, loaded from its binary "
+                 "as a renderer loads it.",
+                 "kelmora-render"};
+    app.option_defaults()->always_capture_default();
+    VectorFlags vectors{format_vec3(options.camera.eye), format_vec3(options.camera.look_at),
+                        format_vec3(options.camera.up)};
+    bool no_clip = false;
+    add_image_flags(app, options);
+    add_plugin_flags(app, options);
+    add_camera_flags(app, options, vectors);
+    add_lens_flags(app, options, no_clip);
+    try {
+        app.parse(argc, argv);
+        apply_vectors(vectors, options.camera);
+        const std::string camera_problem = validate_camera(options.camera);
+        if (!camera_problem.empty()) {
+            throw CLI::ValidationError(camera_problem);
+        }
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(app.help().c_str(), stdout);
+        return parsed;
+    } catch (const CLI::ParseError& error) {
+        std::fprintf(stderr, "kelmora-render: %s (see --help)\n", one_line(error.what()).c_str());
+        parsed.exit_code = 2;
+        return parsed;
+    }
+    if (no_clip) {
+        options.lens.clip_outside = 0;
+    }
+    parsed.render = true;
+    return parsed;
+}
+
+} // namespace krender
