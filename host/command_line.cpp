@@ -3,7 +3,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -49,6 +51,32 @@ Vec3 parse_vec3(const std::string& flag, const std::string& text) {
     return {parts[0], parts[1], parts[2]};
 }
 
+// CLI11's own messages call any bad value "not in range"; say what is wrong.
+CLI::Validator whole_number(int low, int high) {
+    const std::string range = std::to_string(low) + " to " + std::to_string(high);
+    return CLI::Validator(
+        [low, high, range](std::string& text) -> std::string {
+            char* end = nullptr;
+            errno = 0;
+            const long value = std::strtol(text.c_str(), &end, 10);
+            if (text.empty() || end != text.c_str() + text.size() || errno == ERANGE) {
+                return "'" + text + "' is not a whole number";
+            }
+            if (value < low || value > high) {
+                return "'" + text + "' is out of range (" + range + ")";
+            }
+            return "";
+        },
+        "");
+}
+
+const CLI::Validator real_number(
+    [](std::string& text) -> std::string {
+        float value = 0.0f;
+        return parse_float(text, value) ? "" : "'" + text + "' is not a number";
+    },
+    "");
+
 int core_count() {
     const unsigned cores = std::thread::hardware_concurrency();
     return cores == 0 ? 1 : static_cast<int>(std::min<unsigned>(cores, most_threads));
@@ -60,16 +88,19 @@ struct VectorFlags {
 };
 
 void add_image_flags(CLI::App& app, Options& options) {
-    app.add_option("--width", options.width, "Image width in pixels")
-        ->check(CLI::Range(1, largest_side));
-    app.add_option("--height", options.height, "Image height in pixels")
-        ->check(CLI::Range(1, largest_side));
+    app.add_option("--width", options.width,
+                   "Image width in pixels, 1 to " + std::to_string(largest_side))
+        ->check(whole_number(1, largest_side));
+    app.add_option("--height", options.height,
+                   "Image height in pixels, 1 to " + std::to_string(largest_side))
+        ->check(whole_number(1, largest_side));
     app.add_option("--spp", options.samples_per_pixel,
-                   "Eye rays per pixel, stratified; 1 shoots through the pixel centre")
-        ->check(CLI::Range(1, most_samples));
+                   "Eye rays per pixel, stratified, 1 to " + std::to_string(most_samples) +
+                       "; 1 shoots through the pixel centre")
+        ->check(whole_number(1, most_samples));
     app.add_option("--threads", options.threads,
                    "Render threads (default: every core). The image is the same for any count")
-        ->check(CLI::Range(1, most_threads));
+        ->check(whole_number(1, most_threads));
     app.add_option("--out", options.out,
                    "Output image: .png (8-bit sRGB) or .exr (linear, half floats)");
     app.add_flag("--exr-float", options.exr_float, "Write 32-bit float channels to an .exr");
@@ -89,25 +120,30 @@ void add_camera_flags(CLI::App& app, Options& options, VectorFlags& vectors) {
     app.add_option("--eye", vectors.eye, "Camera position")->type_name("X,Y,Z");
     app.add_option("--look-at", vectors.look_at, "Point the camera looks at")->type_name("X,Y,Z");
     app.add_option("--up", vectors.up, "Camera's up direction")->type_name("X,Y,Z");
-    app.add_option("--focal", options.camera.focal, "Distance from the eye to the image plane");
+    app.add_option("--focal", options.camera.focal, "Distance from the eye to the image plane")
+        ->check(real_number);
     app.add_option("--aperture", options.camera.aperture,
                    "Width of the image plane at the focal distance (sets the field of view); "
-                   "the height is width over the image's aspect ratio");
+                   "the height is width over the image's aspect ratio")
+        ->check(real_number);
 }
 
 void add_lens_flags(CLI::App& app, Options& options, bool& no_clip) {
     kelmora_params& lens = options.lens;
-    app.add_option("--amount", lens.amount, "Bending: 0 none, 1 full; not clamped");
-    app.add_option("--scale-x", lens.scale_x, "Multiplier on the bent ray's x");
-    app.add_option("--scale-y", lens.scale_y, "Multiplier on the bent ray's y");
-    app.add_option("--scale-z", lens.scale_z, "Multiplier on the bent ray's depth");
+    app.add_option("--amount", lens.amount, "Bending: 0 none, 1 full; not clamped")
+        ->check(real_number);
+    app.add_option("--scale-x", lens.scale_x, "Multiplier on the bent ray's x")->check(real_number);
+    app.add_option("--scale-y", lens.scale_y, "Multiplier on the bent ray's y")->check(real_number);
+    app.add_option("--scale-z", lens.scale_z, "Multiplier on the bent ray's depth")
+        ->check(real_number);
     auto* clip =
         app.add_flag("--clip", "Black out rays whose bend factor reaches 1, leaving the ellipse "
                                "inscribed in the frame (sends clip_outside = 1; the default)");
     auto* no_clip_flag =
         app.add_flag("--no-clip", no_clip, "Trace every ray (sends clip_outside = 0)");
     auto* clip_value = app.add_option("--clip-value", lens.clip_outside,
-                                      "Sends N as clip_outside as is; only 1 clips");
+                                      "Sends N as clip_outside as is; only 1 clips")
+                           ->check(whole_number(INT32_MIN, INT32_MAX));
     clip->excludes(no_clip_flag)->excludes(clip_value);
     no_clip_flag->excludes(clip_value);
 }
@@ -148,7 +184,12 @@ ParsedCommandLine parse_command_line(int argc, char** argv) {
     CLI::App app{"Renders a built-in scene through a lens-shader plug-in, loaded from its binary "
                  "as a renderer loads it.",
                  "kelmora-render"};
-    app.option_defaults()->always_capture_default();
+    // A flag given twice takes its last value, so scripts can append overrides.
+    app.option_defaults()->always_capture_default()->multi_option_policy(
+        CLI::MultiOptionPolicy::TakeLast);
+    app.footer("The lens parameters go to the shader as given. Exit status: 0 after writing the "
+               "image, 2 for a bad command line, 1 for any other failure (the output file is "
+               "then left as it was).");
     VectorFlags vectors{format_vec3(options.camera.eye), format_vec3(options.camera.look_at),
                         format_vec3(options.camera.up)};
     bool no_clip = false;
