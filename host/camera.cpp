@@ -28,7 +28,7 @@ const char* validate_camera(const CameraSettings& settings) {
     }
     // Parallel (or zero) up vectors leave the camera's roll undefined.
     const Vec3 side = cross(normalize(view), settings.up);
-    if (!(length(side) > 1e-6f * length(settings.up)) || is_zero(settings.up)) {
+    if (!(length(side) > 1e-6f * length(settings.up))) {
         return "--up must not be zero or parallel to the view direction";
     }
     return "";

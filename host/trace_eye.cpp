@@ -19,7 +19,9 @@ mi_boolean no_colour(mi_color& result) {
 // double so that tiny or huge (but traceable) components neither underflow
 // nor overflow.
 bool unit_direction(Vec3 direction, Vec3& unit) {
-    const double x = direction.x, y = direction.y, z = direction.z;
+    const auto x = static_cast<double>(direction.x);
+    const auto y = static_cast<double>(direction.y);
+    const auto z = static_cast<double>(direction.z);
     const double norm = std::sqrt(x * x + y * y + z * z);
     if (!(norm > 0.0)) {
         return false;

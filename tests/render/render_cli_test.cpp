@@ -206,7 +206,11 @@ TEST(RenderLens, NanProducingSettingsStillRender) {
         {"--amount", "-1", "--no-clip"},
     };
     for (const auto& lens : settings) {
-        SCOPED_TRACE(lens[0] + " " + lens[1] + " " + lens[2] + " " + lens[3]);
+        std::string shown;
+        for (const std::string& argument : lens) {
+            shown += argument + " ";
+        }
+        SCOPED_TRACE(shown);
         ScratchFolder folder;
         std::vector<std::string> arguments{"--width", "24", "--height", "18", "--spp", "2"};
         arguments.insert(arguments.end(), lens.begin(), lens.end());
