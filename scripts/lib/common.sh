@@ -10,6 +10,8 @@ kelmora_packages() {
                      "libembree-dev libopenimageio-dev libassimp-dev libcli11-dev" ;;
         windows-x86) echo "cmake ninja-build googletest g++-mingw-w64-i686 wine wine32:i386" ;;
         ppc32) echo "cmake ninja-build googletest g++-12-powerpc-linux-gnu qemu-user" ;;
+        # clang with its runtimes (sanitizers, libFuzzer) and llvm-symbolizer for readable reports.
+        asan | tsan | fuzz) echo "$(kelmora_packages native) clang libclang-rt-14-dev llvm" ;;
         *) echo "unknown preset: $1" >&2; return 1 ;;
     esac
 }
