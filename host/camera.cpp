@@ -12,7 +12,7 @@ bool is_zero(Vec3 v) {
 
 } // namespace
 
-const char* validate_camera(const CameraSettings& settings) {
+const char* validate_optics(const CameraSettings& settings) {
     if (!is_finite(settings.eye) || !is_finite(settings.look_at) || !is_finite(settings.up)) {
         return "--eye, --look-at and --up must be finite";
     }
@@ -21,6 +21,14 @@ const char* validate_camera(const CameraSettings& settings) {
     }
     if (!(settings.aperture > 0.0f) || !std::isfinite(settings.aperture)) {
         return "--aperture must be a positive finite number";
+    }
+    return "";
+}
+
+const char* validate_camera(const CameraSettings& settings) {
+    const char* optics_problem = validate_optics(settings);
+    if (*optics_problem != '\0') {
+        return optics_problem;
     }
     const Vec3 view = settings.look_at - settings.eye;
     if (is_zero(view)) {

@@ -49,6 +49,10 @@ class Camera {
 // Empty when the settings make a camera; otherwise what is wrong with them.
 const char* validate_camera(const CameraSettings& settings);
 
+// The checks of validate_camera() that do not depend on where the camera
+// looks from and to, for a view yet to be framed.
+const char* validate_optics(const CameraSettings& settings);
+
 } // namespace krender
 
 #endif

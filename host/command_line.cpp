@@ -1,5 +1,7 @@
+#include "contact_sheet.h"
 #include "lens_plugin.h"
 #include "options.h"
+#include "text_values.h"
 
 #include <CLI/CLI.hpp>
 
@@ -15,8 +17,7 @@ namespace krender {
 
 namespace {
 
-// Large enough for posters, small enough that the frame buffer fits in memory.
-const int largest_side = 16384;
+const int largest_side = largest_image_side;
 const int most_samples = 65536;
 const int most_threads = 256;
 
@@ -24,31 +25,6 @@ std::string format_vec3(Vec3 v) {
     std::ostringstream text;
     text << v.x << ',' << v.y << ',' << v.z;
     return text.str();
-}
-
-bool parse_float(const std::string& text, float& value) {
-    char* end = nullptr;
-    value = std::strtof(text.c_str(), &end);
-    return !text.empty() && end == text.c_str() + text.size();
-}
-
-Vec3 parse_vec3(const std::string& flag, const std::string& text) {
-    float parts[3];
-    std::istringstream stream(text);
-    std::string part;
-    int count = 0;
-    while (std::getline(stream, part, ',')) {
-        if (count == 3 || !parse_float(part, parts[count])) {
-            count = -1;
-            break;
-        }
-        ++count;
-    }
-    if (count != 3 || text.back() == ',') {
-        throw CLI::ValidationError(flag, "expects three comma-separated numbers X,Y,Z, not '" +
-                                             text + "'");
-    }
-    return {parts[0], parts[1], parts[2]};
 }
 
 // CLI11's own messages call any bad value "not in range"; say what is wrong.
@@ -86,6 +62,10 @@ int core_count() {
 struct VectorFlags {
     std::string eye, look_at, up;
 };
+struct JobFlags {
+    std::string region, sweep;
+};
+const int most_sweep_panels = 64;
 
 void add_image_flags(CLI::App& app, Options& options) {
     app.add_option("--width", options.width,
@@ -148,15 +128,99 @@ void add_lens_flags(CLI::App& app, Options& options, bool& no_clip) {
     no_clip_flag->excludes(clip_value);
 }
 
+void add_job_flags(CLI::App& app, Options& options, JobFlags& job) {
+    app.add_option("--scene", options.scene,
+                   "Scene file to render instead of the built-in scene: .obj, .gltf, .glb or "
+                   ".ply. Without --eye and --look-at the camera frames the whole scene");
+    auto* region = app.add_option("--region", job.region,
+                                  "Render and write only this part of the frame, in pixels; the "
+                                  "ends are exclusive. See --merge")
+                       ->type_name("X0,Y0,X1,Y1");
+    auto* compare =
+        app.add_flag("--compare", options.compare,
+                     "Write the pinhole and the lens side by side, labelled, in one image");
+    auto* sweep = app.add_option("--sweep-amount", job.sweep,
+                                 "Write a labelled contact sheet of COUNT renders with amount "
+                                 "from FROM to TO")
+                      ->type_name("FROM:TO:COUNT");
+    auto* merge = app.add_flag("--merge", options.merge,
+                               "Instead of rendering, assemble the region images given as "
+                               "arguments into the whole frame at --out");
+    app.add_option("pieces", options.pieces, "Region images for --merge")->type_name("FILE");
+    compare->excludes(sweep);
+    region->excludes(compare)->excludes(sweep);
+    for (const char* render_only :
+         {"--scene", "--region", "--compare", "--sweep-amount", "--exr-float", "--no-lens"}) {
+        merge->excludes(render_only);
+    }
+}
+
+void apply_vector(const std::string& flag, const std::string& text, Vec3& vector) {
+    const std::string problem = parse_vec3(text, vector);
+    if (!problem.empty()) {
+        throw CLI::ValidationError(flag, problem);
+    }
+}
+
 void apply_vectors(const VectorFlags& vectors, CameraSettings& camera) {
-    if (!vectors.eye.empty()) {
-        camera.eye = parse_vec3("--eye", vectors.eye);
+    apply_vector("--eye", vectors.eye, camera.eye);
+    apply_vector("--look-at", vectors.look_at, camera.look_at);
+    apply_vector("--up", vectors.up, camera.up);
+}
+
+void apply_region(const std::string& text, Options& options) {
+    options.region = {0, 0, options.width, options.height};
+    if (text.empty()) {
+        return;
     }
-    if (!vectors.look_at.empty()) {
-        camera.look_at = parse_vec3("--look-at", vectors.look_at);
+    const std::string problem = parse_region(text, options.width, options.height, options.region);
+    if (!problem.empty()) {
+        throw CLI::ValidationError("--region", problem);
     }
-    if (!vectors.up.empty()) {
-        camera.up = parse_vec3("--up", vectors.up);
+}
+
+void apply_sweep(const std::string& text, Options& options) {
+    if (text.empty()) {
+        return;
+    }
+    const std::string problem = parse_sweep(text, most_sweep_panels, options.sweep);
+    if (!problem.empty()) {
+        throw CLI::ValidationError("--sweep-amount", problem);
+    }
+}
+
+int panel_count(const Options& options) {
+    return options.compare ? 2 : options.sweep.count > 0 ? options.sweep.count : 1;
+}
+
+void check_job(const Options& options) {
+    if (!options.merge && !options.pieces.empty()) {
+        throw CLI::ValidationError("unexpected argument '" + options.pieces.front() +
+                                   "' (only --merge takes files)");
+    }
+    if (options.merge && options.pieces.empty()) {
+        throw CLI::ValidationError("--merge", "needs the region images to assemble");
+    }
+    if (options.no_lens && panel_count(options) > 1) {
+        throw CLI::ValidationError("--no-lens", "cannot go with --compare or --sweep-amount");
+    }
+    const SheetLayout sheet = sheet_layout(options.width, options.height, panel_count(options));
+    if (panel_count(options) > 1 &&
+        (sheet.width() > largest_side || sheet.height() > largest_side)) {
+        throw CLI::ValidationError("the sheet of " + std::to_string(panel_count(options)) +
+                                   " panels would be " + std::to_string(sheet.width()) + "x" +
+                                   std::to_string(sheet.height()) + " pixels; at most " +
+                                   std::to_string(largest_side) + " a side");
+    }
+}
+
+// A scene file's camera frames the scene; its view is checked once framed.
+void check_camera(const Options& options) {
+    const bool framed = !options.scene.empty() && !(options.eye_given && options.look_at_given);
+    const char* problem =
+        framed ? validate_optics(options.camera) : validate_camera(options.camera);
+    if (*problem != '\0') {
+        throw CLI::ValidationError(problem);
     }
 }
 
@@ -192,18 +256,22 @@ ParsedCommandLine parse_command_line(int argc, char** argv) {
                "then left as it was).");
     VectorFlags vectors{format_vec3(options.camera.eye), format_vec3(options.camera.look_at),
                         format_vec3(options.camera.up)};
+    JobFlags job;
     bool no_clip = false;
     add_image_flags(app, options);
     add_plugin_flags(app, options);
     add_camera_flags(app, options, vectors);
     add_lens_flags(app, options, no_clip);
+    add_job_flags(app, options, job);
     try {
         app.parse(argc, argv);
         apply_vectors(vectors, options.camera);
-        const std::string camera_problem = validate_camera(options.camera);
-        if (!camera_problem.empty()) {
-            throw CLI::ValidationError(camera_problem);
-        }
+        options.eye_given = app.count("--eye") > 0;
+        options.look_at_given = app.count("--look-at") > 0;
+        apply_region(job.region, options);
+        apply_sweep(job.sweep, options);
+        check_job(options);
+        check_camera(options);
     } catch (const CLI::CallForHelp&) {
         std::fputs(app.help().c_str(), stdout);
         return parsed;

@@ -70,7 +70,6 @@ Scene default_scene() {
     scene.materials = room_materials();
     add_room(scene);
     add_rows(scene);
-    scene.lighting.sun_direction = normalize(Vec3{0.55f, 0.6f, 0.45f});
     return scene;
 }
 

@@ -9,6 +9,9 @@
 
 namespace krender {
 
+// Large enough for posters, small enough that a frame buffer fits in memory.
+constexpr int largest_image_side = 16384;
+
 // Pixel bounds in frame coordinates; the ends are exclusive.
 struct Region {
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
@@ -18,6 +21,15 @@ struct Region {
     std::size_t pixel_count() const {
         return static_cast<std::size_t>(width()) * static_cast<std::size_t>(height());
     }
+    bool overlaps(const Region& other) const {
+        return x0 < other.x1 && other.x0 < x1 && y0 < other.y1 && other.y0 < y1;
+    }
+};
+
+// A region and the frame it is part of, whose top-left corner is 0,0.
+struct Placement {
+    Region region;
+    int frame_width = 0, frame_height = 0;
 };
 
 // Linear RGBA with associated alpha, rows top to bottom.

@@ -1,4 +1,6 @@
 #include "image_output.h"
+#include "oiio_files.h"
+#include "text_values.h"
 
 #include <OpenImageIO/imageio.h>
 
@@ -126,28 +128,21 @@ void fail(const std::string& what, const fs::path& path, const std::string& why)
     throw std::runtime_error(what + " " + path.string() + ": " + why);
 }
 
-void write_with_oiio(const Image& image, const OutputTarget& target, const fs::path& file) {
-    const bool png = target.format == ImageFormat::png;
-    auto output = OIIO::ImageOutput::create(png ? "png" : "openexr");
+std::string region_text(const Region& r) {
+    return std::to_string(r.x0) + "," + std::to_string(r.y0) + "," + std::to_string(r.x1) + "," +
+           std::to_string(r.y1);
+}
+
+void write_file(const fs::path& file, const OutputTarget& target, const OIIO::ImageSpec& spec,
+                OIIO::TypeDesc given, const void* pixels) {
+    auto output = OIIO::ImageOutput::create(target.format == ImageFormat::png ? "png" : "openexr");
     if (!output) {
         fail("no OpenImageIO writer for", target.path, OIIO::geterror());
-    }
-    const OIIO::TypeDesc stored =
-        png ? OIIO::TypeDesc::UINT8
-            : (target.exr_float ? OIIO::TypeDesc::FLOAT : OIIO::TypeDesc::HALF);
-    OIIO::ImageSpec spec(image.region().width(), image.region().height(), 4, stored);
-    spec.attribute("oiio:ColorSpace", png ? "sRGB" : "Linear");
-    if (png) {
-        spec.attribute("oiio:UnassociatedAlpha", 1);
-    } else {
-        spec.attribute("compression", "zip");
     }
     if (!output->open(file.string(), spec)) {
         fail("cannot write", target.path, output->geterror());
     }
-    const bool written = png ? output->write_image(OIIO::TypeDesc::UINT8, png_pixels(image).data())
-                             : output->write_image(OIIO::TypeDesc::FLOAT, image.pixels().data());
-    if (!written || !output->close()) {
+    if (!output->write_image(given, pixels) || !output->close()) {
         fail("cannot write", target.path, output->geterror());
     }
 }
@@ -174,10 +169,66 @@ OutputTarget prepare_output(const std::string& path, bool exr_float) {
     return target;
 }
 
-void write_image(const Image& image, const OutputTarget& target) {
+OIIO::ImageSpec file_spec(const Placement& placement, ImageFormat format, OIIO::TypeDesc stored) {
+    const Region& r = placement.region;
+    OIIO::ImageSpec spec(r.width(), r.height(), 4, stored);
+    if (format == ImageFormat::png) {
+        spec.attribute("oiio:ColorSpace", "sRGB");
+        spec.attribute("oiio:UnassociatedAlpha", 1);
+        spec.attribute("kelmora:region", region_text(r));
+        spec.attribute("kelmora:frame", std::to_string(placement.frame_width) + "x" +
+                                            std::to_string(placement.frame_height));
+        return spec;
+    }
+    spec.attribute("oiio:ColorSpace", "Linear");
+    spec.attribute("compression", "zip");
+    spec.x = r.x0;
+    spec.y = r.y0;
+    spec.full_x = 0;
+    spec.full_y = 0;
+    spec.full_width = placement.frame_width;
+    spec.full_height = placement.frame_height;
+    return spec;
+}
+
+bool read_placement(const OIIO::ImageSpec& spec, ImageFormat format, Placement& placement) {
+    if (format == ImageFormat::exr) {
+        placement.region = {spec.x, spec.y, spec.x + spec.width, spec.y + spec.height};
+        placement.frame_width = spec.full_width;
+        placement.frame_height = spec.full_height;
+        return spec.full_x == 0 && spec.full_y == 0;
+    }
+    const std::string region = spec.get_string_attribute("kelmora:region");
+    const std::vector<std::string> frame = split(spec.get_string_attribute("kelmora:frame"), 'x');
+    long width = 0, height = 0;
+    if (frame.size() != 2 || !parse_whole(frame[0], 1, largest_image_side, width) ||
+        !parse_whole(frame[1], 1, largest_image_side, height)) {
+        return false;
+    }
+    placement.frame_width = static_cast<int>(width);
+    placement.frame_height = static_cast<int>(height);
+    return parse_region(region, placement.frame_width, placement.frame_height, placement.region)
+        .empty();
+}
+
+void write_pixels(const OutputTarget& target, const OIIO::ImageSpec& spec, OIIO::TypeDesc given,
+                  const void* pixels) {
     TemporaryFile temporary(target.path);
-    write_with_oiio(image, target, temporary.path());
+    write_file(temporary.path(), target, spec, given, pixels);
     temporary.rename_to(target.path);
+}
+
+void write_image(const Image& image, const OutputTarget& target, int frame_width,
+                 int frame_height) {
+    const Placement placement{image.region(), frame_width, frame_height};
+    if (target.format == ImageFormat::png) {
+        const OIIO::ImageSpec spec = file_spec(placement, target.format, OIIO::TypeDesc::UINT8);
+        write_pixels(target, spec, OIIO::TypeDesc::UINT8, png_pixels(image).data());
+        return;
+    }
+    const OIIO::TypeDesc stored = target.exr_float ? OIIO::TypeDesc::FLOAT : OIIO::TypeDesc::HALF;
+    const OIIO::ImageSpec spec = file_spec(placement, target.format, stored);
+    write_pixels(target, spec, OIIO::TypeDesc::FLOAT, image.pixels().data());
 }
 
 } // namespace krender

@@ -27,7 +27,11 @@ OutputTarget prepare_output(const std::string& path, bool exr_float);
 // Writes a temporary file beside the target and renames it into place, so the
 // target is either the whole new image or untouched. Throws
 // std::runtime_error naming the problem; the temporary file is gone then too.
-void write_image(const Image& image, const OutputTarget& target);
+// The file records where its pixels go in the frame, so that region images
+// can be assembled: an EXR as its data window inside the display window, a
+// PNG (which has no such windows) as text chunks kelmora:region
+// "X0,Y0,X1,Y1" and kelmora:frame "WIDTHxHEIGHT".
+void write_image(const Image& image, const OutputTarget& target, int frame_width, int frame_height);
 
 } // namespace krender
 

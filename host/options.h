@@ -4,8 +4,11 @@
 
 #include "camera.h"
 #include "host_api.h"
+#include "image.h"
+#include "text_values.h"
 
 #include <string>
+#include <vector>
 
 namespace krender {
 
@@ -21,7 +24,20 @@ struct Options {
     bool no_lens = false;
     bool quiet = false;
     CameraSettings camera;
+    // A scene file's camera frames the scene unless these were given.
+    bool eye_given = false;
+    bool look_at_given = false;
     kelmora_params lens{0.75f, 1.0f, 1.0f, 1.0f, 1};
+    std::string scene; // empty: the built-in scene
+
+    // The part of the frame to render and write; the whole frame unless set.
+    Region region;
+    bool compare = false; // pinhole and lens side by side
+    AmountSweep sweep;    // a contact sheet over amount when count > 0
+
+    // Instead of rendering: assemble these region images into --out.
+    bool merge = false;
+    std::vector<std::string> pieces;
 };
 
 // The outcome of reading the command line: either options to render with,

@@ -23,7 +23,8 @@ void Progress::update(std::size_t done_pixels) {
     if (quiet_ || total_ == 0) {
         return;
     }
-    const double fraction = static_cast<double>(done_pixels) / static_cast<double>(total_);
+    const double fraction =
+        static_cast<double>(pixels_before_ + done_pixels) / static_cast<double>(total_);
     if (terminal_) {
         draw_bar(fraction);
         return;

@@ -27,7 +27,9 @@ struct Mesh {
 };
 
 struct Lighting {
-    Vec3 sun_direction{0.0f, 1.0f, 0.0f}; // unit, towards the sun
+    // Unit, towards the sun: high, over the right shoulder of a camera that
+    // looks down -z, so shadows fall back and to the left.
+    Vec3 sun_direction = normalize(Vec3{0.55f, 0.6f, 0.45f});
     // What a white surface facing the sun reflects of it.
     Vec3 sun_strength{1.0f, 0.95f, 0.85f};
     float sun_angular_radius = 0.03f; // radians; widens shadow penumbras

@@ -1,0 +1,244 @@
+#include "scene_file.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace krender {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Far enough for any real scene, and far inside what Embree can trace even
+// after the camera backs off to frame it.
+const float farthest_coordinate = 1e15f;
+// Keeps a file that instances one mesh very many times from taking all memory.
+const std::size_t most_triangles = 50'000'000;
+
+const unsigned import_steps = aiProcess_Triangulate | aiProcess_ValidateDataStructure;
+
+[[noreturn]] void refuse(const std::string& name, const std::string& why) {
+    throw std::runtime_error("scene " + name + ": " + why);
+}
+
+std::string one_line(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
+        text.pop_back();
+    }
+    return text.empty() ? "unknown error" : text;
+}
+
+std::string lower_case(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+void check_format(const std::string& extension, const std::string& name) {
+    const std::string known = lower_case(extension);
+    if (known != ".obj" && known != ".gltf" && known != ".glb" && known != ".ply") {
+        const std::string shown = extension.empty() ? "no extension" : "'" + extension + "'";
+        refuse(name, "unknown scene format (" + shown + "): use .obj, .gltf, .glb or .ply");
+    }
+}
+
+// Assimp reports an unreadable file as a format error; say what it is.
+void check_readable(const std::string& path) {
+    std::error_code error;
+    if (!fs::exists(path, error)) {
+        refuse(path, "no such file");
+    }
+    if (fs::is_directory(path, error)) {
+        refuse(path, "is a folder");
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        refuse(path, std::string("cannot be read: ") + std::strerror(errno));
+    }
+    if (file.peek() == std::ifstream::traits_type::eof()) {
+        refuse(path, "is empty");
+    }
+}
+
+Vec3 clamped_colour(const aiColor4D& colour) {
+    const auto unit = [](float value) {
+        return std::isfinite(value) ? std::clamp(value, 0.0f, 1.0f) : 0.0f;
+    };
+    return {unit(colour.r), unit(colour.g), unit(colour.b)};
+}
+
+Material material_of(const aiMaterial& source) {
+    Material material;
+    aiColor4D colour;
+    if (source.Get(AI_MATKEY_BASE_COLOR, colour) == aiReturn_SUCCESS ||
+        source.Get(AI_MATKEY_COLOR_DIFFUSE, colour) == aiReturn_SUCCESS) {
+        material.base_colour = clamped_colour(colour);
+    }
+    return material;
+}
+
+Vec3 to_vec3(const aiVector3D& v) {
+    return {v.x, v.y, v.z};
+}
+
+bool is_placeable(Vec3 p) {
+    return std::fabs(p.x) <= farthest_coordinate && std::fabs(p.y) <= farthest_coordinate &&
+           std::fabs(p.z) <= farthest_coordinate; // false for NaN as well
+}
+
+// Normals follow the inverse transpose; a transform that squashes a normal
+// to nothing (or a file's zero normal) leaves the mesh shaded flat.
+std::vector<Vec3> placed_normals(const aiMesh& source, const aiMatrix4x4& world) {
+    std::vector<Vec3> normals;
+    if (!source.HasNormals()) {
+        return normals;
+    }
+    aiMatrix3x3 normal_transform(world);
+    normal_transform.Inverse().Transpose();
+    normals.reserve(source.mNumVertices);
+    for (unsigned i = 0; i < source.mNumVertices; ++i) {
+        const Vec3 normal = to_vec3(normal_transform * source.mNormals[i]);
+        const float size = length(normal);
+        if (!(size > 0.0f) || !std::isfinite(size)) {
+            return {};
+        }
+        normals.push_back(normal * (1.0f / size));
+    }
+    return normals;
+}
+
+class SceneBuilder {
+  public:
+    SceneBuilder(const aiScene& source, std::string name)
+        : source_(source), name_(std::move(name)) {}
+
+    Scene build() {
+        for (unsigned i = 0; i < source_.mNumMaterials; ++i) {
+            scene_.materials.push_back(material_of(*source_.mMaterials[i]));
+        }
+        if (scene_.materials.empty()) {
+            scene_.materials.emplace_back();
+        }
+        place_nodes();
+        if (triangles_ == 0) {
+            refuse(name_, "contains no triangles");
+        }
+        return std::move(scene_);
+    }
+
+  private:
+    struct PlacedNode {
+        const aiNode* node;
+        aiMatrix4x4 world;
+    };
+
+    // Depth first with a stack of its own: a deep node tree cannot overflow
+    // the call stack.
+    void place_nodes() {
+        if (source_.mRootNode == nullptr) {
+            return;
+        }
+        std::vector<PlacedNode> pending{{source_.mRootNode, source_.mRootNode->mTransformation}};
+        while (!pending.empty()) {
+            const PlacedNode placed = pending.back();
+            pending.pop_back();
+            for (unsigned i = 0; i < placed.node->mNumMeshes; ++i) {
+                add_mesh(placed.node->mMeshes[i], placed.world);
+            }
+            for (unsigned i = 0; i < placed.node->mNumChildren; ++i) {
+                const aiNode* child = placed.node->mChildren[i];
+                pending.push_back({child, placed.world * child->mTransformation});
+            }
+        }
+    }
+
+    void add_mesh(unsigned index, const aiMatrix4x4& world) {
+        if (index >= source_.mNumMeshes) {
+            refuse(name_, "a node refers to a mesh that does not exist");
+        }
+        const aiMesh& source = *source_.mMeshes[index];
+        Mesh mesh;
+        mesh.material = source.mMaterialIndex < scene_.materials.size() ? source.mMaterialIndex : 0;
+        add_triangles(source, mesh);
+        if (mesh.indices.empty()) {
+            return; // points or lines only
+        }
+        mesh.positions.reserve(source.mNumVertices);
+        for (unsigned i = 0; i < source.mNumVertices; ++i) {
+            const Vec3 position = to_vec3(world * source.mVertices[i]);
+            if (!is_placeable(position)) {
+                refuse(name_, "has a vertex that is not a finite number within ±1e15");
+            }
+            mesh.positions.push_back(position);
+        }
+        mesh.normals = placed_normals(source, world);
+        scene_.meshes.push_back(std::move(mesh));
+    }
+
+    void add_triangles(const aiMesh& source, Mesh& mesh) {
+        for (unsigned i = 0; i < source.mNumFaces; ++i) {
+            const aiFace& face = source.mFaces[i];
+            if (face.mNumIndices != 3) {
+                continue;
+            }
+            for (unsigned corner = 0; corner < 3; ++corner) {
+                if (face.mIndices[corner] >= source.mNumVertices) {
+                    refuse(name_, "a face refers to a vertex that does not exist");
+                }
+                mesh.indices.push_back(face.mIndices[corner]);
+            }
+            if (++triangles_ > most_triangles) {
+                refuse(name_, "has more than " + std::to_string(most_triangles) + " triangles");
+            }
+        }
+    }
+
+    const aiScene& source_;
+    std::string name_;
+    Scene scene_;
+    std::size_t triangles_ = 0;
+};
+
+Scene convert(Assimp::Importer& importer, const aiScene* source, const std::string& name) {
+    if (source == nullptr) {
+        refuse(name, "cannot be read: " + one_line(importer.GetErrorString()));
+    }
+    return SceneBuilder(*source, name).build();
+}
+
+} // namespace
+
+Scene load_scene_file(const std::string& path) {
+    check_format(fs::path(path).extension().string(), path);
+    check_readable(path);
+    Assimp::Importer importer;
+    return convert(importer, importer.ReadFile(path, import_steps), path);
+}
+
+Scene load_scene_bytes(const void* data, std::size_t size, const std::string& extension,
+                       const std::string& name) {
+    check_format(extension, name);
+    if (size == 0) {
+        refuse(name, "is empty");
+    }
+    Assimp::Importer importer;
+    // Assimp takes the format hint without the dot.
+    const std::string hint = lower_case(extension.substr(1));
+    return convert(importer, importer.ReadFileFromMemory(data, size, import_steps, hint.c_str()),
+                   name);
+}
+
+} // namespace krender
