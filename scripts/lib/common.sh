@@ -7,7 +7,8 @@ KELMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 kelmora_packages() {
     case $1 in
         native) echo "cmake ninja-build g++ binutils googletest libgtest-dev libbenchmark-dev" \
-                     "libembree-dev libopenimageio-dev libassimp-dev libcli11-dev" ;;
+                     "libembree-dev libopenimageio-dev libassimp-dev libcli11-dev" \
+                     "fonts-dejavu-core" ;; # the font of kelmora-render's labels
         windows-x86) echo "cmake ninja-build googletest g++-mingw-w64-i686 wine wine32:i386" ;;
         ppc32) echo "cmake ninja-build googletest g++-12-powerpc-linux-gnu qemu-user" ;;
         # clang with its runtimes (sanitizers, libFuzzer) and llvm-symbolizer for readable reports.
