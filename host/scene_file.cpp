@@ -212,9 +212,16 @@ class SceneBuilder {
     std::size_t triangles_ = 0;
 };
 
-Scene convert(Assimp::Importer& importer, const aiScene* source, const std::string& name) {
+Scene convert(Assimp::Importer& importer, const aiScene* source, const std::string& name,
+              const std::string& extension) {
     if (source == nullptr) {
-        refuse(name, "cannot be read: " + one_line(importer.GetErrorString()));
+        const std::string error = importer.GetErrorString();
+        // Assimp's importers turn down a file they cannot make sense of, and
+        // then no importer is left: the file is not what its name says.
+        const bool unrecognised = error.find("No suitable reader") != std::string::npos;
+        refuse(name,
+               "cannot be read: " + (unrecognised ? "not a valid " + lower_case(extension) + " file"
+                                                  : one_line(error)));
     }
     return SceneBuilder(*source, name).build();
 }
@@ -222,10 +229,11 @@ Scene convert(Assimp::Importer& importer, const aiScene* source, const std::stri
 } // namespace
 
 Scene load_scene_file(const std::string& path) {
-    check_format(fs::path(path).extension().string(), path);
+    const std::string extension = fs::path(path).extension().string();
+    check_format(extension, path);
     check_readable(path);
     Assimp::Importer importer;
-    return convert(importer, importer.ReadFile(path, import_steps), path);
+    return convert(importer, importer.ReadFile(path, import_steps), path, extension);
 }
 
 Scene load_scene_bytes(const void* data, std::size_t size, const std::string& extension,
@@ -238,7 +246,7 @@ Scene load_scene_bytes(const void* data, std::size_t size, const std::string& ex
     // Assimp takes the format hint without the dot.
     const std::string hint = lower_case(extension.substr(1));
     return convert(importer, importer.ReadFileFromMemory(data, size, import_steps, hint.c_str()),
-                   name);
+                   name, extension);
 }
 
 } // namespace krender

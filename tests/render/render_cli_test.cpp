@@ -1,91 +1,17 @@
 // kelmora-render end to end: the built executable, the built plug-in and the
 // files it writes, run as a user would run them.
+#include "render_files.h"
 #include "run_program.h"
 
 #include <OpenImageIO/imageio.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 
-namespace fs = std::filesystem;
-
 namespace {
-
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        std::string pattern = (fs::temp_directory_path() / "kelmora-render-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        path_ = pattern;
-    }
-    ~ScratchFolder() { fs::remove_all(path_); }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(path_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
-
-  private:
-    fs::path path_;
-};
-
-ProgramResult render(std::vector<std::string> arguments) {
-    arguments.push_back("--quiet");
-    return run_program(KELMORA_RENDER_EXE, arguments);
-}
-
-struct Pixels {
-    int width = 0, height = 0, channels = 0;
-    OIIO::TypeDesc stored;
-    std::vector<float> values;
-
-    const float* at(int x, int y) const {
-        return &values[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                        static_cast<std::size_t>(x)) *
-                       static_cast<std::size_t>(channels)];
-    }
-};
-
-Pixels read_pixels(const std::string& path) {
-    auto input = OIIO::ImageInput::open(path);
-    if (!input) {
-        throw std::runtime_error("cannot read " + path + ": " + OIIO::geterror());
-    }
-    const OIIO::ImageSpec& spec = input->spec();
-    Pixels pixels;
-    pixels.width = spec.width;
-    pixels.height = spec.height;
-    pixels.channels = spec.nchannels;
-    pixels.stored = spec.format;
-    pixels.values.resize(static_cast<std::size_t>(spec.width) *
-                         static_cast<std::size_t>(spec.height) *
-                         static_cast<std::size_t>(spec.nchannels));
-    input->read_image(0, 0, 0, spec.nchannels, OIIO::TypeDesc::FLOAT, pixels.values.data());
-    return pixels;
-}
-
-// Renders to an EXR of 32-bit floats in `folder` and reads it back.
-Pixels render_exr(const ScratchFolder& folder, std::vector<std::string> arguments) {
-    const std::string out = folder.file("image.exr");
-    arguments.insert(arguments.end(), {"--out", out, "--exr-float"});
-    const ProgramResult result = render(arguments);
-    if (result.exit_code != 0) {
-        throw std::runtime_error("kelmora-render failed: " + result.err);
-    }
-    return read_pixels(out);
-}
 
 bool is_empty(const float* rgba) {
     return rgba[0] == 0.0f && rgba[1] == 0.0f && rgba[2] == 0.0f && rgba[3] == 0.0f;
@@ -269,6 +195,26 @@ std::string expand(const std::string& argument, const ScratchFolder& folder) {
     return argument.rfind('@', 0) == 0 ? folder.file(argument.substr(1)) : argument;
 }
 
+// The broken files the table names, in the scratch folder; returns their
+// names, sorted, which must be all the folder holds afterwards.
+std::vector<std::string> write_bad_inputs(const ScratchFolder& folder) {
+    std::ofstream(folder.file("not-a-library.so")) << "plain text\n";
+    std::filesystem::create_directory(folder.file("folder.obj"));
+    std::ofstream(folder.file("empty.obj")).flush();
+    std::ofstream(folder.file("broken.gltf")) << "{ \"asset\": { \"version\": \"2.0\" ";
+    std::ifstream whole_glb(std::string(KELMORA_SCENE_DIR) + "/quad.glb", std::ios::binary);
+    std::string glb(40, '\0');
+    whole_glb.read(glb.data(), static_cast<std::streamsize>(glb.size()));
+    std::ofstream(folder.file("cut.glb"), std::ios::binary) << glb;
+    std::ofstream(folder.file("bad-index.obj")) << "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n";
+    std::ofstream(folder.file("points.ply"))
+        << "ply\nformat ascii 1.0\nelement vertex 2\nproperty float x\nproperty float y\n"
+           "property float z\nend_header\n0 0 0\n1 1 1\n";
+    std::ofstream(folder.file("nan.obj")) << "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    std::ofstream(folder.file("scene.fbx")) << "Kaydara FBX Binary\n";
+    return folder.entries();
+}
+
 TEST(RenderCommandLine, BadInputIsOneLineAnExitCodeAndNoFile) {
     const std::string fixtures = KELMORA_FIXTURE_DIR;
     const std::vector<BadInput> cases{
@@ -305,11 +251,44 @@ TEST(RenderCommandLine, BadInputIsOneLineAnExitCodeAndNoFile) {
          1},
         {"unknown extension", {"--out", "@out.jpg"}, "unknown output format ('.jpg')", 1},
         {"no extension", {"--out", "@out"}, "unknown output format", 1},
+        {"missing scene", {"--scene", "@nothing.obj"}, "nothing.obj: no such file", 1},
+        {"scene is a folder", {"--scene", "@folder.obj"}, "folder.obj: is a folder", 1},
+        {"empty scene", {"--scene", "@empty.obj"}, "empty.obj: is empty", 1},
+        {"corrupt glTF", {"--scene", "@broken.gltf"}, "broken.gltf: cannot be read", 1},
+        {"truncated GLB", {"--scene", "@cut.glb"}, "cut.glb: cannot be read", 1},
+        {"face past the vertices",
+         {"--scene", "@bad-index.obj"},
+         "bad-index.obj: cannot be read: OBJ: vertex index out of range",
+         1},
+        {"no triangles", {"--scene", "@points.ply"}, "points.ply: cannot be read", 1},
+        {"NaN vertex", {"--scene", "@nan.obj"}, "nan.obj: has a vertex that is not a finite", 1},
+        {"unknown scene format", {"--scene", "@scene.fbx"}, "unknown scene format ('.fbx')", 1},
+        {"inverted region", {"--region", "6,0,2,8"}, "--region: '6,0,2,8' is inverted", 2},
+        {"empty region", {"--region", "2,3,5,3"}, "--region: '2,3,5,3' is empty", 2},
+        {"region past the frame",
+         {"--region", "0,0,9,8"},
+         "--region: '0,0,9,8' reaches outside the 8x8 frame",
+         2},
+        {"region before the frame", {"--region", "-1,0,4,4"}, "reaches outside", 2},
+        {"region of three numbers", {"--region", "1,2,3"}, "--region: expects four", 2},
+        {"region with a fraction", {"--region", "0,0,4.5,4"}, "--region: expects four", 2},
+        {"sweep without a count", {"--sweep-amount", "0:1"}, "--sweep-amount: expects", 2},
+        {"sweep count not whole", {"--sweep-amount", "0:1:2.5"}, "--sweep-amount: expects", 2},
+        {"sweep of one", {"--sweep-amount", "0:1:1"}, "the count must be 2 to 64", 2},
+        {"sweep too long", {"--sweep-amount", "0:1:65"}, "the count must be 2 to 64", 2},
+        {"sweep to NaN", {"--sweep-amount", "0:nan:3"}, "the amounts must be finite", 2},
+        {"sweep from a word", {"--sweep-amount", "low:1:3"}, "--sweep-amount: expects", 2},
+        {"sweep and compare", {"--sweep-amount", "0:1:3", "--compare"}, "excludes", 2},
+        {"region of a sheet", {"--compare", "--region", "0,0,4,4"}, "excludes", 2},
+        {"sheet of pinholes", {"--compare", "--no-lens"}, "--no-lens: cannot go with", 2},
+        {"sheet too large", {"--width", "9000", "--compare"}, "at most 16384 a side", 2},
+        {"merge of nothing", {"--merge"}, "--merge: needs the region images", 2},
+        {"merge of a missing file", {"--merge", "@gone.exr"}, "cannot merge", 1},
     };
     for (const BadInput& bad : cases) {
         SCOPED_TRACE(bad.what);
         ScratchFolder folder;
-        std::ofstream(folder.file("not-a-library.so")) << "plain text\n";
+        const std::vector<std::string> given = write_bad_inputs(folder);
         std::vector<std::string> arguments{"--width", "8", "--height", "8",
                                            "--spp",   "1", "--out",    folder.file("out.png")};
         for (const std::string& argument : bad.arguments) {
@@ -322,7 +301,7 @@ TEST(RenderCommandLine, BadInputIsOneLineAnExitCodeAndNoFile) {
         EXPECT_NE(result.err.find(bad.message), std::string::npos) << result.err;
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
         EXPECT_EQ(result.err.rfind("kelmora-render: ", 0), 0u) << result.err;
-        EXPECT_EQ(folder.entries(), std::vector<std::string>{"not-a-library.so"});
+        EXPECT_EQ(folder.entries(), given);
     }
 }
 

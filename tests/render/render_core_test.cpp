@@ -1,7 +1,8 @@
 // The renderer's parts that the lens depends on: the camera's record and
 // transforms, the filter that keeps invalid rays away from Embree, and the
-// stratified sample positions.
+// stratified sample positions; and the framing of a scene file's view.
 #include "camera.h"
+#include "framing.h"
 #include "host_state.h"
 #include "sampling.h"
 #include "tracer.h"
@@ -147,4 +148,54 @@ TEST(RenderSampling, PixelSamplesAreStratifiedInEachAxis) {
     const SquarePoint single = sample_offset(17, 5, 0, 1);
     EXPECT_EQ(single.x, 0.5f);
     EXPECT_EQ(single.y, 0.5f);
+}
+
+// Every corner of the bounds lands inside the frame, in front of the eye,
+// whichever of the eye and the target were left to the framing.
+TEST(RenderFraming, FramedBoundsLieInsideTheFrame) {
+    const Bounds bounds{{-3.0f, 0.0f, -20.0f}, {5.0f, 2.0f, 1.0f}};
+    const Vec3 given_target{1.0f, 0.5f, -2.0f};
+    struct Case {
+        int width, height;
+        bool look_at_given;
+    };
+    const Case cases[] = {
+        {400, 100, false}, {100, 100, false}, {100, 300, false}, {300, 200, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " " << c.look_at_given);
+        CameraSettings settings = tilted_camera();
+        settings.look_at = given_target;
+        const float aspect = static_cast<float>(c.width) / static_cast<float>(c.height);
+        const CameraSettings framed =
+            frame_bounds(settings, bounds, aspect, false, c.look_at_given);
+        ASSERT_STREQ(validate_camera(framed), "");
+        if (c.look_at_given) {
+            EXPECT_EQ(framed.look_at.x, given_target.x);
+        }
+        const Camera camera(framed, c.width, c.height);
+        for (const float x : {bounds.low.x, bounds.high.x}) {
+            for (const float y : {bounds.low.y, bounds.high.y}) {
+                for (const float z : {bounds.low.z, bounds.high.z}) {
+                    const Vec3 towards = Vec3{x, y, z} - framed.eye;
+                    ASSERT_LT(camera.world_to_camera(towards).z, 0.0f);
+                    float sx = 0.0f, sy = 0.0f;
+                    image_position(camera, towards, sx, sy);
+                    EXPECT_LE(std::fabs(sx), 1.0f) << x << "," << y << "," << z;
+                    EXPECT_LE(std::fabs(sy), 1.0f) << x << "," << y << "," << z;
+                }
+            }
+        }
+    }
+}
+
+TEST(RenderFraming, AGivenEyeStaysAndLooksAtTheMiddle) {
+    const Bounds bounds{{-1.0f, -1.0f, -1.0f}, {3.0f, 1.0f, 1.0f}};
+    CameraSettings settings = tilted_camera();
+    const CameraSettings framed = frame_bounds(settings, bounds, 1.5f, true, false);
+    EXPECT_EQ(framed.eye.x, settings.eye.x);
+    EXPECT_EQ(framed.eye.y, settings.eye.y);
+    EXPECT_EQ(framed.eye.z, settings.eye.z);
+    EXPECT_EQ(framed.look_at.x, 1.0f);
+    EXPECT_EQ(framed.look_at.y, 0.0f);
+    EXPECT_EQ(framed.look_at.z, 0.0f);
 }
