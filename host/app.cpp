@@ -76,7 +76,7 @@ float swept_amount(const AmountSweep& sweep, int index) {
     if (index == sweep.count - 1) {
         return sweep.to;
     }
-    const double from = sweep.from;
+    const auto from = static_cast<double>(sweep.from);
     const double along = static_cast<double>(index) / static_cast<double>(sweep.count - 1);
     return static_cast<float>(from + (static_cast<double>(sweep.to) - from) * along);
 }

@@ -245,8 +245,8 @@ ParsedCommandLine parse_command_line(int argc, char** argv) {
     options.threads = core_count();
     options.plugin = default_plugin_path();
 
-    CLI::App app{"Renders a built-in scene through a lens-shader plug-in, loaded from its binary "
-                 "as a renderer loads it.",
+    CLI::App app{"Renders a scene (built in, or from a file) through a lens-shader plug-in, "
+                 "loaded from its binary as a renderer loads it.",
                  "kelmora-render"};
     // A flag given twice takes its last value, so scripts can append overrides.
     app.option_defaults()->always_capture_default()->multi_option_policy(

@@ -31,21 +31,44 @@ Bounds scene_bounds(const Scene& scene) {
     return bounds;
 }
 
+namespace {
+
+// How far back along view_from the eye must be for every corner of the
+// bounds to lie inside the frame: a corner at offset q from the target sits
+// at depth D - q.view_from in front of the eye and must be within the half
+// field of view across and up at that depth.
+float fitting_distance(const CameraSettings& settings, const Bounds& bounds, float aspect) {
+    const Vec3 forward = -view_from;
+    const Vec3 right = normalize(cross(forward, settings.up));
+    const Vec3 up = cross(right, forward);
+    const float tan_across = settings.aperture * 0.5f / settings.focal;
+    const float tan_up = tan_across / aspect;
+    float distance = 0.0f;
+    for (const float x : {bounds.low.x, bounds.high.x}) {
+        for (const float y : {bounds.low.y, bounds.high.y}) {
+            for (const float z : {bounds.low.z, bounds.high.z}) {
+                const Vec3 offset = Vec3{x, y, z} - settings.look_at;
+                const float depth_needed = std::max(std::fabs(dot(offset, right)) / tan_across,
+                                                    std::fabs(dot(offset, up)) / tan_up);
+                distance = std::max(distance, dot(offset, view_from) + depth_needed);
+            }
+        }
+    }
+    return distance;
+}
+
+} // namespace
+
 CameraSettings frame_bounds(CameraSettings settings, const Bounds& bounds, float aspect,
                             bool eye_given, bool look_at_given) {
-    const Vec3 centre = (bounds.low + bounds.high) * 0.5f;
-    const float size = length(bounds.high - bounds.low) * 0.5f;
-    // A single point still needs the eye somewhere else.
-    const float radius = size > 0.0f ? size : 1.0f;
     if (!look_at_given) {
-        settings.look_at = centre;
+        settings.look_at = (bounds.low + bounds.high) * 0.5f;
     }
     if (!eye_given) {
-        const float half_width = settings.aperture * 0.5f / settings.focal;
-        const float half_view = std::atan(std::min(half_width, half_width / aspect));
-        // Backing off from a given target keeps the whole sphere in view too.
-        const float distance = radius / std::sin(half_view) + length(settings.look_at - centre);
-        settings.eye = settings.look_at + view_from * distance;
+        // A little room around the scene; a single point still needs the eye
+        // somewhere else.
+        const float distance = 1.05f * fitting_distance(settings, bounds, aspect);
+        settings.eye = settings.look_at + view_from * (distance > 0.0f ? distance : 1.0f);
     }
     return settings;
 }

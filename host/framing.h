@@ -15,9 +15,9 @@ struct Bounds {
 Bounds scene_bounds(const Scene& scene);
 
 // Looks at the middle of the bounds (unless look_at was given) from the
-// front, a little above and to the right, far enough back (unless the eye was
-// given) that the sphere around the bounds fits the narrower side of a frame
-// of this aspect ratio. Leaves the up vector and the optics as they are.
+// front, a little above and to the right, just far enough back (unless the
+// eye was given) for every corner of the bounds to lie inside a frame of
+// this aspect ratio. Leaves the up vector and the optics as they are.
 CameraSettings frame_bounds(CameraSettings settings, const Bounds& bounds, float aspect,
                             bool eye_given, bool look_at_given);
 
