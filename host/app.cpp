@@ -123,6 +123,14 @@ CameraSettings choose_view(const Options& options, const Scene& scene) {
     return framed;
 }
 
+// Seconds are measured from the start of the first panel.
+void add_panel_stats(Totals& totals, const RenderStats& panel) {
+    totals.stats.tally.rays_cast += panel.tally.rays_cast;
+    totals.stats.tally.eye_samples += panel.tally.eye_samples;
+    totals.stats.tally.blacked_out += panel.tally.blacked_out;
+    totals.stats.seconds = panel.seconds;
+}
+
 Totals render_panels(const Options& options, const RenderJob& base,
                      const std::vector<Panel>& panels, const OutputTarget& target) {
     const bool sheet = panels.size() > 1;
@@ -136,11 +144,7 @@ Totals render_panels(const Options& options, const RenderJob& base,
         job.lens = panel.lens;
         Image frame(options.region);
         progress.start_part(options.region.pixel_count() * totals.panels);
-        const RenderStats stats = render(job, frame, progress);
-        totals.stats.tally.rays_cast += stats.tally.rays_cast;
-        totals.stats.tally.eye_samples += stats.tally.eye_samples;
-        totals.stats.tally.blacked_out += stats.tally.blacked_out;
-        totals.stats.seconds = stats.seconds;
+        add_panel_stats(totals, render(job, frame, progress));
         if (sheet) {
             place_panel(output, layout, static_cast<int>(totals.panels), frame, panel.label);
         } else {

@@ -124,8 +124,7 @@ void check_target(const Piece& first, const OutputTarget& target) {
 void paste(const Piece& piece, std::vector<unsigned char>& frame, std::size_t row_bytes) {
     const auto input = open_piece(piece.path);
     const Region& r = piece.placement.region;
-    const std::size_t pixel_bytes =
-        row_bytes / static_cast<std::size_t>(piece.placement.frame_width);
+    const std::size_t pixel_bytes = static_cast<std::size_t>(piece.channels) * piece.stored.size();
     unsigned char* corner = frame.data() + static_cast<std::size_t>(r.y0) * row_bytes +
                             static_cast<std::size_t>(r.x0) * pixel_bytes;
     if (!input->read_image(0, 0, 0, piece.channels, piece.stored, corner, OIIO::AutoStride,
