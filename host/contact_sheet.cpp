@@ -19,8 +19,8 @@ const float text_colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 // The sheet's pixels as an OpenImageIO buffer, without a copy.
 OIIO::ImageBuf wrap(Image& sheet) {
     const Region& r = sheet.region();
-    const OIIO::ImageSpec spec(r.width(), r.height(), 4, OIIO::TypeDesc::FLOAT);
-    return OIIO::ImageBuf(spec, &sheet.at(r.x0, r.y0));
+    const OIIO::ImageSpec header(r.width(), r.height(), 4, OIIO::TypeDesc::FLOAT);
+    return OIIO::ImageBuf(header, &sheet.at(r.x0, r.y0));
 }
 
 bool draw_text(OIIO::ImageBuf& buffer, const Region& strip, const std::string& text) {

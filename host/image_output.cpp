@@ -133,13 +133,13 @@ std::string region_text(const Region& r) {
            std::to_string(r.y1);
 }
 
-void write_file(const fs::path& file, const OutputTarget& target, const OIIO::ImageSpec& spec,
+void write_file(const fs::path& file, const OutputTarget& target, const OIIO::ImageSpec& header,
                 OIIO::TypeDesc given, const void* pixels) {
     auto output = OIIO::ImageOutput::create(target.format == ImageFormat::png ? "png" : "openexr");
     if (!output) {
         fail("no OpenImageIO writer for", target.path, OIIO::geterror());
     }
-    if (!output->open(file.string(), spec)) {
+    if (!output->open(file.string(), header)) {
         fail("cannot write", target.path, output->geterror());
     }
     if (!output->write_image(given, pixels) || !output->close()) {
@@ -169,37 +169,37 @@ OutputTarget prepare_output(const std::string& path, bool exr_float) {
     return target;
 }
 
-OIIO::ImageSpec file_spec(const Placement& placement, ImageFormat format, OIIO::TypeDesc stored) {
+OIIO::ImageSpec file_header(const Placement& placement, ImageFormat format, OIIO::TypeDesc stored) {
     const Region& r = placement.region;
-    OIIO::ImageSpec spec(r.width(), r.height(), 4, stored);
+    OIIO::ImageSpec header(r.width(), r.height(), 4, stored);
     if (format == ImageFormat::png) {
-        spec.attribute("oiio:ColorSpace", "sRGB");
-        spec.attribute("oiio:UnassociatedAlpha", 1);
-        spec.attribute("kelmora:region", region_text(r));
-        spec.attribute("kelmora:frame", std::to_string(placement.frame_width) + "x" +
-                                            std::to_string(placement.frame_height));
-        return spec;
+        header.attribute("oiio:ColorSpace", "sRGB");
+        header.attribute("oiio:UnassociatedAlpha", 1);
+        header.attribute("kelmora:region", region_text(r));
+        header.attribute("kelmora:frame", std::to_string(placement.frame_width) + "x" +
+                                              std::to_string(placement.frame_height));
+        return header;
     }
-    spec.attribute("oiio:ColorSpace", "Linear");
-    spec.attribute("compression", "zip");
-    spec.x = r.x0;
-    spec.y = r.y0;
-    spec.full_x = 0;
-    spec.full_y = 0;
-    spec.full_width = placement.frame_width;
-    spec.full_height = placement.frame_height;
-    return spec;
+    header.attribute("oiio:ColorSpace", "Linear");
+    header.attribute("compression", "zip");
+    header.x = r.x0;
+    header.y = r.y0;
+    header.full_x = 0;
+    header.full_y = 0;
+    header.full_width = placement.frame_width;
+    header.full_height = placement.frame_height;
+    return header;
 }
 
-bool read_placement(const OIIO::ImageSpec& spec, ImageFormat format, Placement& placement) {
+bool read_placement(const OIIO::ImageSpec& header, ImageFormat format, Placement& placement) {
     if (format == ImageFormat::exr) {
-        placement.region = {spec.x, spec.y, spec.x + spec.width, spec.y + spec.height};
-        placement.frame_width = spec.full_width;
-        placement.frame_height = spec.full_height;
-        return spec.full_x == 0 && spec.full_y == 0;
+        placement.region = {header.x, header.y, header.x + header.width, header.y + header.height};
+        placement.frame_width = header.full_width;
+        placement.frame_height = header.full_height;
+        return header.full_x == 0 && header.full_y == 0;
     }
-    const std::string region = spec.get_string_attribute("kelmora:region");
-    const std::vector<std::string> frame = split(spec.get_string_attribute("kelmora:frame"), 'x');
+    const std::string region = header.get_string_attribute("kelmora:region");
+    const std::vector<std::string> frame = split(header.get_string_attribute("kelmora:frame"), 'x');
     long width = 0, height = 0;
     if (frame.size() != 2 || !parse_whole(frame[0], 1, largest_image_side, width) ||
         !parse_whole(frame[1], 1, largest_image_side, height)) {
@@ -211,10 +211,10 @@ bool read_placement(const OIIO::ImageSpec& spec, ImageFormat format, Placement& 
         .empty();
 }
 
-void write_pixels(const OutputTarget& target, const OIIO::ImageSpec& spec, OIIO::TypeDesc given,
+void write_pixels(const OutputTarget& target, const OIIO::ImageSpec& header, OIIO::TypeDesc given,
                   const void* pixels) {
     TemporaryFile temporary(target.path);
-    write_file(temporary.path(), target, spec, given, pixels);
+    write_file(temporary.path(), target, header, given, pixels);
     temporary.rename_to(target.path);
 }
 
@@ -222,13 +222,13 @@ void write_image(const Image& image, const OutputTarget& target, int frame_width
                  int frame_height) {
     const Placement placement{image.region(), frame_width, frame_height};
     if (target.format == ImageFormat::png) {
-        const OIIO::ImageSpec spec = file_spec(placement, target.format, OIIO::TypeDesc::UINT8);
-        write_pixels(target, spec, OIIO::TypeDesc::UINT8, png_pixels(image).data());
+        const OIIO::ImageSpec header = file_header(placement, target.format, OIIO::TypeDesc::UINT8);
+        write_pixels(target, header, OIIO::TypeDesc::UINT8, png_pixels(image).data());
         return;
     }
     const OIIO::TypeDesc stored = target.exr_float ? OIIO::TypeDesc::FLOAT : OIIO::TypeDesc::HALF;
-    const OIIO::ImageSpec spec = file_spec(placement, target.format, stored);
-    write_pixels(target, spec, OIIO::TypeDesc::FLOAT, image.pixels().data());
+    const OIIO::ImageSpec header = file_header(placement, target.format, stored);
+    write_pixels(target, header, OIIO::TypeDesc::FLOAT, image.pixels().data());
 }
 
 } // namespace krender

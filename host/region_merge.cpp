@@ -50,12 +50,12 @@ ImageFormat format_of(const OIIO::ImageInput& input, const std::string& path) {
 
 Piece read_piece(const std::string& path) {
     const auto input = open_piece(path);
-    const OIIO::ImageSpec& spec = input->spec();
-    Piece piece{path, format_of(*input, path), spec.format, spec.nchannels, {}};
+    const OIIO::ImageSpec& header = input->spec();
+    Piece piece{path, format_of(*input, path), header.format, header.nchannels, {}};
     if (piece.channels != 4) {
         refuse(path, "has " + std::to_string(piece.channels) + " channels, not RGBA");
     }
-    if (!read_placement(spec, piece.format, piece.placement)) {
+    if (!read_placement(header, piece.format, piece.placement)) {
         refuse(path, "does not say where it goes in the frame (render it with --region)");
     }
     const Placement& placement = piece.placement;
@@ -65,7 +65,7 @@ Piece read_piece(const std::string& path) {
                "claims a frame of " + size_text(placement.frame_width, placement.frame_height));
     }
     const Region& r = placement.region;
-    if (r.width() != spec.width || r.height() != spec.height || r.x0 < 0 || r.y0 < 0 ||
+    if (r.width() != header.width || r.height() != header.height || r.x0 < 0 || r.y0 < 0 ||
         r.x1 > placement.frame_width || r.y1 > placement.frame_height) {
         refuse(path, "its region does not fit its pixels or its frame");
     }
@@ -153,8 +153,8 @@ MergedFrame merge_regions(const std::vector<std::string>& paths, const OutputTar
         paste(piece, frame, row_bytes);
     }
     const Placement whole{{0, 0, merged.width, merged.height}, merged.width, merged.height};
-    const OIIO::ImageSpec spec = file_spec(whole, first.format, first.stored);
-    write_pixels(target, spec, first.stored, frame.data());
+    const OIIO::ImageSpec header = file_header(whole, first.format, first.stored);
+    write_pixels(target, header, first.stored, frame.data());
     return merged;
 }
 

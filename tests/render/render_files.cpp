@@ -41,16 +41,16 @@ Pixels read_pixels(const std::string& path) {
     if (!input) {
         throw std::runtime_error("cannot read " + path + ": " + OIIO::geterror());
     }
-    const OIIO::ImageSpec& spec = input->spec();
+    const OIIO::ImageSpec& header = input->spec();
     Pixels pixels;
-    pixels.width = spec.width;
-    pixels.height = spec.height;
-    pixels.channels = spec.nchannels;
-    pixels.stored = spec.format;
-    pixels.values.resize(static_cast<std::size_t>(spec.width) *
-                         static_cast<std::size_t>(spec.height) *
-                         static_cast<std::size_t>(spec.nchannels));
-    input->read_image(0, 0, 0, spec.nchannels, OIIO::TypeDesc::FLOAT, pixels.values.data());
+    pixels.width = header.width;
+    pixels.height = header.height;
+    pixels.channels = header.nchannels;
+    pixels.stored = header.format;
+    pixels.values.resize(static_cast<std::size_t>(header.width) *
+                         static_cast<std::size_t>(header.height) *
+                         static_cast<std::size_t>(header.nchannels));
+    input->read_image(0, 0, 0, header.nchannels, OIIO::TypeDesc::FLOAT, pixels.values.data());
     return pixels;
 }
 
