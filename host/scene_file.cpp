@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -27,7 +28,7 @@ const float farthest_coordinate = 1e15f;
 // Keeps a file that instances one mesh very many times from taking all memory.
 const std::size_t most_triangles = 50'000'000;
 
-const unsigned import_steps = aiProcess_Triangulate | aiProcess_ValidateDataStructure;
+const unsigned import_steps = aiProcess_ValidateDataStructure;
 
 [[noreturn]] void refuse(const std::string& name, const std::string& why) {
     throw std::runtime_error("scene " + name + ": " + why);
@@ -72,6 +73,43 @@ void check_readable(const std::string& path) {
         refuse(path, "is empty");
     }
 }
+
+// Assimp's PLY reader never returns from a header that lacks its end_header
+// line: it keeps asking for the next line after the last. And Assimp picks
+// that reader by content as well as by name (a .gltf its glTF readers turn
+// down is tried as PLY next). So a file that starts as PLY does, with the
+// word "ply", must have that line, whatever its name; without it the file is
+// refused before Assimp sees it.
+bool is_ply_without_header_end(std::istream& file) {
+    char magic[4] = {};
+    if (!(file >> std::ws).read(magic, sizeof magic) || std::strncmp(magic, "ply", 3) != 0 ||
+        !std::isspace(static_cast<unsigned char>(magic[3]))) {
+        return false;
+    }
+    std::string line;
+    while (std::getline(file, line)) {
+        std::istringstream words(line);
+        std::string keyword;
+        if (words >> keyword && keyword == "end_header") {
+            return false;
+        }
+    }
+    return true;
+}
+
+void check_ply_header(std::istream& file, const std::string& name) {
+    if (is_ply_without_header_end(file)) {
+        refuse(name, "cannot be read: its PLY header has no end_header line");
+    }
+}
+
+// Reads bytes in memory as a stream, without copying them.
+struct MemoryBytes : std::streambuf {
+    MemoryBytes(const void* data, std::size_t size) {
+        char* begin = const_cast<char*>(static_cast<const char*>(data));
+        setg(begin, begin, begin + size);
+    }
+};
 
 Vec3 clamped_colour(const aiColor4D& colour) {
     const auto unit = [](float value) {
@@ -212,8 +250,40 @@ class SceneBuilder {
     std::size_t triangles_ = 0;
 };
 
-Scene convert(Assimp::Importer& importer, const aiScene* source, const std::string& name,
+// Assimp's triangulation trusts each mesh's note of the kinds of face it
+// holds, and aborts the process when a reader got that note wrong (its PLY
+// reader counts a face without corners as a polygon). The note is rebuilt
+// from the faces themselves before triangulating. Faces without corners,
+// points and lines then pass through, and add_triangles skips them.
+void note_face_kinds(aiMesh& mesh) {
+    unsigned kinds = 0;
+    for (unsigned i = 0; i < mesh.mNumFaces; ++i) {
+        const unsigned corners = mesh.mFaces[i].mNumIndices;
+        if (corners > 0) {
+            kinds |= corners == 1   ? aiPrimitiveType_POINT
+                     : corners == 2 ? aiPrimitiveType_LINE
+                     : corners == 3 ? aiPrimitiveType_TRIANGLE
+                                    : aiPrimitiveType_POLYGON;
+        }
+    }
+    mesh.mPrimitiveTypes = kinds;
+}
+
+const aiScene* triangulated(Assimp::Importer& importer, const aiScene* read) {
+    if (read == nullptr) {
+        return nullptr;
+    }
+    // The importer owns the scene and changes it in place as it post-processes.
+    auto& scene = const_cast<aiScene&>(*read);
+    for (unsigned i = 0; i < scene.mNumMeshes; ++i) {
+        note_face_kinds(*scene.mMeshes[i]);
+    }
+    return importer.ApplyPostProcessing(aiProcess_Triangulate);
+}
+
+Scene convert(Assimp::Importer& importer, const aiScene* read, const std::string& name,
               const std::string& extension) {
+    const aiScene* source = triangulated(importer, read);
     if (source == nullptr) {
         const std::string error = importer.GetErrorString();
         // Assimp's importers turn down a file they cannot make sense of, and
@@ -232,6 +302,8 @@ Scene load_scene_file(const std::string& path) {
     const std::string extension = fs::path(path).extension().string();
     check_format(extension, path);
     check_readable(path);
+    std::ifstream file(path, std::ios::binary);
+    check_ply_header(file, path);
     Assimp::Importer importer;
     return convert(importer, importer.ReadFile(path, import_steps), path, extension);
 }
@@ -242,6 +314,9 @@ Scene load_scene_bytes(const void* data, std::size_t size, const std::string& ex
     if (size == 0) {
         refuse(name, "is empty");
     }
+    MemoryBytes bytes(data, size);
+    std::istream stream(&bytes);
+    check_ply_header(stream, name);
     Assimp::Importer importer;
     // Assimp takes the format hint without the dot.
     const std::string hint = lower_case(extension.substr(1));

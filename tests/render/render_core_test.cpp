@@ -5,6 +5,7 @@
 #include "framing.h"
 #include "host_state.h"
 #include "sampling.h"
+#include "scene_file.h"
 #include "tracer.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,8 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <string>
+#include <vector>
 
 using namespace krender;
 
@@ -198,4 +201,16 @@ TEST(RenderFraming, AGivenEyeStaysAndLooksAtTheMiddle) {
     EXPECT_EQ(framed.look_at.x, 1.0f);
     EXPECT_EQ(framed.look_at.y, 0.0f);
     EXPECT_EQ(framed.look_at.z, 0.0f);
+}
+
+// A PLY face without corners once made Assimp's triangulation abort the
+// process; it is skipped, and the rest of the file still makes a scene.
+TEST(RenderSceneFile, FacesWithoutCornersAreSkipped) {
+    const std::string ply = "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"
+                            "property float y\nproperty float z\nelement face 2\n"
+                            "property list uchar int vertex_indices\nend_header\n"
+                            "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n0\n";
+    const Scene scene = load_scene_bytes(ply.data(), ply.size(), ".ply", "cornerless.ply");
+    ASSERT_EQ(scene.meshes.size(), 1u);
+    EXPECT_EQ(scene.meshes[0].indices, (std::vector<std::uint32_t>{0, 1, 2}));
 }
