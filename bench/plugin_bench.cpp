@@ -5,16 +5,15 @@
 // Usage: kelmora-bench [benchmark flags] [--rows]
 //   --rows  prints only the ratio rows (tab-separated) on stdout; the
 //           benchmark table goes to stderr.
+#include "bench_main.h"
 #include "host_api.h"
 #include "plugin.h"
-#include "ratio_reporter.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -89,22 +88,13 @@ double shade_frame(kelmora_shader_fn shader, Frame& frame) {
     return std::chrono::duration<double, std::nano>(Clock::now() - start).count();
 }
 
-// Both sides shade the whole frame in turn, every iteration, and which goes
-// first alternates: noise from the rest of the machine lands on both sides
-// within microseconds of each other. The figures are the counters.
+// Both sides shade the whole frame every iteration (see alternate()). The
+// figures are the counters.
 void plugin_against_in_host(benchmark::State& state, kelmora_shader_fn plugin, Frame* frame) {
     double plugin_ns = 0.0, in_host_ns = 0.0;
-    bool plugin_first = true;
-    for (auto _ : state) {
-        if (plugin_first) {
-            plugin_ns += shade_frame(plugin, *frame);
-        }
-        in_host_ns += shade_frame(&kelmora_in_host, *frame);
-        if (!plugin_first) {
-            plugin_ns += shade_frame(plugin, *frame);
-        }
-        plugin_first = !plugin_first;
-    }
+    kelmora_bench::alternate(
+        state, [plugin, frame] { return shade_frame(plugin, *frame); },
+        [frame] { return shade_frame(&kelmora_in_host, *frame); }, plugin_ns, in_host_ns);
     const double rays = static_cast<double>(state.iterations() * frame->rays.size());
     state.counters["plugin_ns_per_ray"] = plugin_ns / rays;
     state.counters["in_host_ns_per_ray"] = in_host_ns / rays;
@@ -142,36 +132,11 @@ std::vector<kelmora_bench::Comparison> register_frames(kelmora_shader_fn plugin,
     return comparisons;
 }
 
-// Defaults that suit a ratio: several repetitions, randomly interleaved; the
-// median of each side is reported. Flags given later override them.
-std::vector<char*> with_defaults(int argc, char** argv) {
-    static char repetitions[] = "--benchmark_repetitions=9";
-    static char interleave[] = "--benchmark_enable_random_interleaving=true";
-    std::vector<char*> args = {argv[0], repetitions, interleave};
-    args.insert(args.end(), argv + 1, argv + argc);
-    return args;
-}
-
-bool take_flag(int& argc, char** argv, const char* flag) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], flag) == 0) {
-            std::memmove(argv + i, argv + i + 1, sizeof(char*) * static_cast<size_t>(argc - i));
-            --argc;
-            return true;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> args = with_defaults(argc, argv);
-    int arg_count = static_cast<int>(args.size());
-    args.push_back(nullptr);
-    const bool rows_only = take_flag(arg_count, args.data(), "--rows");
-    benchmark::Initialize(&arg_count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(arg_count, args.data())) {
+    bool rows_only = false;
+    if (!kelmora_bench::initialize_benchmarks(argc, argv, rows_only)) {
         return 2;
     }
 
@@ -190,12 +155,5 @@ int main(int argc, char** argv) {
     }
 
     kelmora_bench::RatioReporter reporter(register_frames(plugin.shader, frames));
-    if (rows_only) {
-        reporter.SetOutputStream(&std::cerr);
-    }
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    const bool complete =
-        rows_only ? reporter.write_rows(std::cout) : reporter.write_table(std::cout);
-    return complete ? 0 : 1;
+    return kelmora_bench::run_and_report(reporter, rows_only);
 }

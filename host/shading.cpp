@@ -146,6 +146,9 @@ Vec3 shade_ray(const SceneView& view, Vec3 origin, Vec3 unit_direction, SampleRa
         return visible_sky(view.scene->lighting, unit_direction);
     }
     const SurfacePoint point = surface_at(*view.scene, origin, unit_direction, hit);
+    if (view.shading == Shading::first_hit) {
+        return albedo(point) * std::fabs(dot(point.shading_normal, unit_direction));
+    }
     const Vec3 from = offset_origin(point);
     const Vec3 direct = sun_light(view, point, from, random, rays_cast);
     const Vec3 ambient = sky_light(view, point, from, random, rays_cast);

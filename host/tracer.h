@@ -30,6 +30,9 @@ class Tracer {
     bool closest_hit(Vec3 origin, Vec3 direction, Hit& hit) const;
     bool occluded(Vec3 origin, Vec3 direction, float max_distance) const;
 
+    // The committed Embree scene, for callers that query it directly.
+    RTCScene embree_scene() const { return scene_; }
+
   private:
     RTCDevice device_ = nullptr;
     RTCScene scene_ = nullptr;
