@@ -78,11 +78,12 @@ void check_readable(const std::string& path) {
 // line: it keeps asking for the next line after the last. And Assimp picks
 // that reader by content as well as by name (a .gltf its glTF readers turn
 // down is tried as PLY next). So a file that starts as PLY does, with the
-// word "ply", must have that line, whatever its name; without it the file is
-// refused before Assimp sees it.
+// word "ply" in any case, must have that line, whatever its name; without it
+// the file is refused before Assimp sees it.
 bool is_ply_without_header_end(std::istream& file) {
     char magic[4] = {};
-    if (!(file >> std::ws).read(magic, sizeof magic) || std::strncmp(magic, "ply", 3) != 0 ||
+    if (!(file >> std::ws).read(magic, sizeof magic) ||
+        lower_case(std::string(magic, 3)) != "ply" ||
         !std::isspace(static_cast<unsigned char>(magic[3]))) {
         return false;
     }

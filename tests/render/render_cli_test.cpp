@@ -216,7 +216,7 @@ std::vector<std::string> write_bad_inputs(const ScratchFolder& folder) {
         "property float z\nelement face 1\nproperty list uchar int vertex_indices\n"
         "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n";
     std::ofstream(folder.file("endless.ply")) << endless_ply;
-    std::ofstream(folder.file("endless.gltf")) << endless_ply;
+    std::ofstream(folder.file("endless.gltf")) << "PLY" << (endless_ply + 3);
     std::ofstream(folder.file("nan.obj")) << "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
     std::ofstream(folder.file("scene.fbx")) << "Kaydara FBX Binary\n";
     return folder.entries();
@@ -272,7 +272,10 @@ TEST(RenderCommandLine, BadInputIsOneLineAnExitCodeAndNoFile) {
          {"--scene", "@endless.ply"},
          "endless.ply: cannot be read: its PLY header has no end_header line",
          1},
-        {"the same, named glTF", {"--scene", "@endless.gltf"}, "its PLY header has no", 1},
+        {"the same in capitals, named glTF",
+         {"--scene", "@endless.gltf"},
+         "its PLY header has no",
+         1},
         {"NaN vertex", {"--scene", "@nan.obj"}, "nan.obj: has a vertex that is not a finite", 1},
         {"unknown scene format", {"--scene", "@scene.fbx"}, "unknown scene format ('.fbx')", 1},
         {"inverted region", {"--region", "6,0,2,8"}, "--region: '6,0,2,8' is inverted", 2},
