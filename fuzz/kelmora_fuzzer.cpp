@@ -8,6 +8,7 @@
 //  - it changes nothing in the state, camera or parameters.
 // Each record is its own heap block, so AddressSanitizer sees any read past it.
 #include "fake_host.h"
+#include "fuzz_check.h"
 #include "plugin.h"
 
 #include <cstdio>
@@ -30,18 +31,6 @@ struct FuzzInput {
 };
 
 Plugin plugin;
-
-[[noreturn]] void fail(const char* invariant, int line) {
-    std::fprintf(stderr, "kelmora_fuzzer: invariant broken (line %d): %s\n", line, invariant);
-    std::abort();
-}
-
-#define CHECK(invariant)                                                                           \
-    do {                                                                                           \
-        if (!(invariant)) {                                                                        \
-            fail(#invariant, __LINE__);                                                            \
-        }                                                                                          \
-    } while (0)
 
 template <typename T> bool same_bytes(const T& a, const T& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
