@@ -1,5 +1,5 @@
 #!/bin/sh
-# Runs a 32-bit Windows program under Wine, in a prefix of its own.
+# Runs a Windows program (32- or 64-bit) under Wine, in a prefix of its own.
 # Usage: wine-run.sh PREFIX PROGRAM [ARG...]
 # CTest uses it as the cross-compiling emulator; the prefix lies inside the
 # build tree, so tests never share the user's ~/.wine or each other's state.
@@ -15,8 +15,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # address space reserved up front to place its shared data page.
 export QEMU_RESERVED_VA=0xf0000000
 
-# The 64-bit loader sets the prefix up natively (it starts the 32-bit loader
-# for 32-bit programs), which matters when 32-bit code is emulated.
+# The 64-bit loader sets the prefix up natively and runs 64-bit programs
+# itself; it starts the 32-bit loader for 32-bit programs, which matters when
+# 32-bit code is emulated.
 loader=wine
 [ -x /usr/lib/wine/wine64 ] && loader=/usr/lib/wine/wine64
 

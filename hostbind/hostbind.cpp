@@ -28,6 +28,8 @@ Slot slots[entry_count] = {
 
 std::atomic<HMODULE> host_module{nullptr};
 
+// What the failure line prints for the handle: %08x takes an unsigned int, so a
+// 64-bit handle is converted to its low 32 bits here, never passed whole.
 unsigned handle_bits(HMODULE module) {
     return static_cast<unsigned>(reinterpret_cast<uintptr_t>(module));
 }

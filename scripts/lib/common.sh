@@ -13,6 +13,8 @@ kelmora_packages() {
         # runs that loader where the kernel cannot (see kelmora_enable_i386).
         windows-x86) echo "cmake ninja-build googletest g++-mingw-w64-i686 wine wine32:i386 wine64" \
                           "qemu-user" ;;
+        # 64-bit Windows runs under wine64 natively: no 32-bit code, no emulation.
+        windows-x64) echo "cmake ninja-build googletest g++-mingw-w64-x86-64 wine64" ;;
         ppc32) echo "cmake ninja-build googletest g++-12-powerpc-linux-gnu qemu-user" ;;
         # clang with its runtimes (sanitizers, libFuzzer) and llvm-symbolizer for readable reports.
         asan | tsan | fuzz) echo "$(kelmora_packages native) clang libclang-rt-14-dev llvm" ;;

@@ -3,7 +3,7 @@
 #  - its export table holds exactly kelmora, kelmora_version and
 #    miSetModuleHandle, undecorated (a __stdcall export would read name@N);
 #  - it imports from KERNEL32.dll and the C runtime only, so it loads without
-#    the compiler's runtime DLLs (libgcc_s_dw2-1, libstdc++-6, libwinpthread-1).
+#    the compiler's runtime DLLs (libgcc_s_*, libstdc++-6, libwinpthread-1).
 set -euo pipefail
 objdump=$1
 plugin=$2

@@ -1,5 +1,5 @@
-// The golden-vector digest. Every target (x86-64, i686 under Wine, PowerPC
-// under qemu) must reproduce this exact value.
+// The golden-vector digest. Every target (x86-64, i686 and x86-64 Windows
+// under Wine, PowerPC under qemu) must reproduce this exact value.
 #include "golden.h"
 #include "plugin_fixture.h"
 

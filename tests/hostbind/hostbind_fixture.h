@@ -38,11 +38,12 @@ inline const std::string null_handle_line = "DYNLOAD: dl_handle null\n";
 // ERROR_PROC_NOT_FOUND, as GetLastError gives it after a failed GetProcAddress.
 inline constexpr int proc_not_found = 127;
 
+// The handle is printed as eight hex digits: a 64-bit handle by its low 32 bits.
 inline std::string failure_line(const char* name, HMODULE module, int error) {
     std::ostringstream line;
     line << "dlsym failed on \"" << name << "\" (handle: " << std::hex << std::setfill('0')
-         << std::setw(8) << reinterpret_cast<uintptr_t>(module) << std::dec << " error: " << error
-         << ")\n";
+         << std::setw(8) << static_cast<uint32_t>(reinterpret_cast<uintptr_t>(module)) << std::dec
+         << " error: " << error << ")\n";
     return line.str();
 }
 

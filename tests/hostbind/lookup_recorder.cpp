@@ -28,7 +28,8 @@ FARPROC WINAPI recording_get_proc_address(HMODULE module, LPCSTR name) {
     return address;
 }
 
-template <typename T> T at(HMODULE base, DWORD offset) {
+// An RVA is 32 bits, but a 64-bit image's import thunks hold it in 64.
+template <typename T> T at(HMODULE base, ULONG_PTR offset) {
     return reinterpret_cast<T>(reinterpret_cast<BYTE*>(base) + offset);
 }
 
