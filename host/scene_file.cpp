@@ -255,7 +255,10 @@ class SceneBuilder {
 // holds, and aborts the process when a reader got that note wrong (its PLY
 // reader counts a face without corners as a polygon). The note is rebuilt
 // from the faces themselves before triangulating. Faces without corners,
-// points and lines then pass through, and add_triangles skips them.
+// points and lines then pass through, and add_triangles skips them. A mesh
+// noted as holding no kind of face has its faces counted again by the
+// triangulation, cornerless ones too, which trips it the same way: so a mesh
+// whose faces all lack corners is noted as points, which it leaves alone.
 void note_face_kinds(aiMesh& mesh) {
     unsigned kinds = 0;
     for (unsigned i = 0; i < mesh.mNumFaces; ++i) {
@@ -267,7 +270,7 @@ void note_face_kinds(aiMesh& mesh) {
                                     : aiPrimitiveType_POLYGON;
         }
     }
-    mesh.mPrimitiveTypes = kinds;
+    mesh.mPrimitiveTypes = kinds != 0 ? kinds : static_cast<unsigned>(aiPrimitiveType_POINT);
 }
 
 const aiScene* triangulated(Assimp::Importer& importer, const aiScene* read) {

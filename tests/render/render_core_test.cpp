@@ -13,6 +13,7 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -203,14 +204,24 @@ TEST(RenderFraming, AGivenEyeStaysAndLooksAtTheMiddle) {
     EXPECT_EQ(framed.look_at.z, 0.0f);
 }
 
-// A PLY face without corners once made Assimp's triangulation abort the
-// process; it is skipped, and the rest of the file still makes a scene.
+// PLY faces without corners once made Assimp's triangulation abort the
+// process. They are skipped, and the rest of the file makes the scene.
 TEST(RenderSceneFile, FacesWithoutCornersAreSkipped) {
-    const std::string ply = "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"
-                            "property float y\nproperty float z\nelement face 2\n"
-                            "property list uchar int vertex_indices\nend_header\n"
-                            "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n0\n";
-    const Scene scene = load_scene_bytes(ply.data(), ply.size(), ".ply", "cornerless.ply");
+    const std::string header = "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"
+                               "property float y\nproperty float z\nelement face 2\n"
+                               "property list uchar int vertex_indices\nend_header\n"
+                               "0 0 0\n1 0 0\n0 1 0\n";
+    const std::string with_a_triangle = header + "3 0 1 2\n0\n";
+    const Scene scene =
+        load_scene_bytes(with_a_triangle.data(), with_a_triangle.size(), ".ply", "one.ply");
     ASSERT_EQ(scene.meshes.size(), 1u);
     EXPECT_EQ(scene.meshes[0].indices, (std::vector<std::uint32_t>{0, 1, 2}));
+
+    const std::string without = header + "0\n0\n";
+    try {
+        load_scene_bytes(without.data(), without.size(), ".ply", "none.ply");
+        ADD_FAILURE() << "a file without a triangle loaded";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(), "scene none.ply: contains no triangles");
+    }
 }
