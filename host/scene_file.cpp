@@ -78,13 +78,13 @@ void check_readable(const std::string& path) {
 // line: it keeps asking for the next line after the last. And Assimp picks
 // that reader by content as well as by name (a .gltf its glTF readers turn
 // down is tried as PLY next). So a file that starts as PLY does, with the
-// word "ply" in any case, must have that line, whatever its name; without it
+// letters "ply" in any case, must have that line, whatever its name; without it
 // the file is refused before Assimp sees it.
 bool is_ply_without_header_end(std::istream& file) {
-    char magic[4] = {};
+    // Assimp's check of the magic word looks at its three letters only.
+    char magic[3] = {};
     if (!(file >> std::ws).read(magic, sizeof magic) ||
-        lower_case(std::string(magic, 3)) != "ply" ||
-        !std::isspace(static_cast<unsigned char>(magic[3]))) {
+        lower_case(std::string(magic, sizeof magic)) != "ply") {
         return false;
     }
     std::string line;
