@@ -1,6 +1,8 @@
 #include "scene_file.h"
 
+#include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
+#include <assimp/MemoryIOWrapper.h>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
@@ -285,6 +287,31 @@ const aiScene* triangulated(Assimp::Importer& importer, const aiScene* read) {
     return importer.ApplyPostProcessing(aiProcess_Triangulate);
 }
 
+// Serves a scene's bytes under one name, and any other name (an OBJ's
+// material library, a glTF's buffers) from the current folder. Assimp's own
+// reading from memory serves an OBJ's bytes again as its material library,
+// whose reader then crashes on a texture line that comes before any material.
+class SceneBytesIO : public Assimp::DefaultIOSystem {
+  public:
+    SceneBytesIO(const void* data, std::size_t size, std::string name)
+        : data_(static_cast<const std::uint8_t*>(data)), size_(size), name_(std::move(name)) {}
+
+    bool Exists(const char* file) const override {
+        return name_ == file || DefaultIOSystem::Exists(file);
+    }
+    Assimp::IOStream* Open(const char* file, const char* mode) override {
+        if (name_ == file) {
+            return new Assimp::MemoryIOStream(data_, size_);
+        }
+        return DefaultIOSystem::Open(file, mode);
+    }
+
+  private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::string name_;
+};
+
 Scene convert(Assimp::Importer& importer, const aiScene* read, const std::string& name,
               const std::string& extension) {
     const aiScene* source = triangulated(importer, read);
@@ -321,11 +348,12 @@ Scene load_scene_bytes(const void* data, std::size_t size, const std::string& ex
     MemoryBytes bytes(data, size);
     std::istream stream(&bytes);
     check_ply_header(stream, name);
+    // A name no file in the current folder is likely to have; its extension
+    // picks the format.
+    const std::string bytes_name = "<kelmora-render scene bytes>" + lower_case(extension);
     Assimp::Importer importer;
-    // Assimp takes the format hint without the dot.
-    const std::string hint = lower_case(extension.substr(1));
-    return convert(importer, importer.ReadFileFromMemory(data, size, import_steps, hint.c_str()),
-                   name, extension);
+    importer.SetIOHandler(new SceneBytesIO(data, size, bytes_name)); // the importer owns it
+    return convert(importer, importer.ReadFile(bytes_name, import_steps), name, extension);
 }
 
 } // namespace krender

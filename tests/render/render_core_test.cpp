@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <set>
 #include <stdexcept>
@@ -224,4 +226,23 @@ TEST(RenderSceneFile, FacesWithoutCornersAreSkipped) {
     } catch (const std::runtime_error& error) {
         EXPECT_STREQ(error.what(), "scene none.ply: contains no triangles");
     }
+}
+
+// Each format reads from bytes as from its file. An OBJ's material library
+// is looked for in the current folder, not read from the OBJ's own bytes
+// (whose texture line, before any material, once crashed Assimp's material
+// reader).
+TEST(RenderSceneFile, EachFormatLoadsFromBytes) {
+    for (const char* extension : {".obj", ".ply", ".gltf", ".glb"}) {
+        SCOPED_TRACE(extension);
+        std::ifstream file(std::string(KELMORA_SCENE_DIR) + "/quad" + extension, std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+        const Scene scene = load_scene_bytes(bytes.data(), bytes.size(), extension, "quad");
+        ASSERT_EQ(scene.meshes.size(), 1u);
+        EXPECT_EQ(scene.meshes[0].indices.size(), 6u);
+    }
+    const std::string obj = "mtllib nowhere.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nmap_Kd x\n";
+    const Scene scene = load_scene_bytes(obj.data(), obj.size(), ".obj", "textured.obj");
+    ASSERT_EQ(scene.meshes.size(), 1u);
+    EXPECT_EQ(scene.meshes[0].indices.size(), 3u);
 }
