@@ -86,13 +86,18 @@ struct WorkQueue {
     int running_workers = 0;
 };
 
+// Counts rays in a tally on its own stack: the workers' tallies lie side by
+// side in one array, and counting there would bounce that cache line between
+// cores on every ray.
 void work(const RenderJob& job, const Tiles& tiles, Image& image, WorkQueue& queue,
           RayTally& tally) {
+    RayTally counted;
     for (int index = queue.next_tile++; index < tiles.count; index = queue.next_tile++) {
         const Region tile = tiles.tile(index);
-        render_tile(job, tile, image, tally);
+        render_tile(job, tile, image, counted);
         queue.done_pixels += tile.pixel_count();
     }
+    tally = counted;
     const std::lock_guard<std::mutex> lock(queue.mutex);
     --queue.running_workers;
     queue.changed.notify_all();
