@@ -34,7 +34,8 @@ unsigned handle_bits(HMODULE module) {
     return static_cast<unsigned>(reinterpret_cast<uintptr_t>(module));
 }
 
-FARPROC look_up(Slot& slot) {
+// Out of line: only a call that finds its slot empty comes here.
+__attribute__((noinline, cold)) FARPROC look_up(Slot& slot) {
     const HMODULE module = host_module.load(std::memory_order_relaxed);
     if (module == nullptr) {
         fprintf(stderr, "DYNLOAD: dl_handle null\n");
@@ -50,17 +51,38 @@ FARPROC look_up(Slot& slot) {
     return address;
 }
 
-// The entry's host function, looked up when its slot is empty; null when the
-// lookup failed (the slot then stays empty and the next call tries again).
-template <typename Function> Function resolve(Entry entry) {
-    Slot& slot = slots[entry];
-    FARPROC address = slot.address.load(std::memory_order_relaxed);
-    if (address == nullptr) {
-        address = look_up(slot);
-    }
-    // Through the generic function-pointer type, which GCC accepts as a cast target.
+// Through the generic function-pointer type, which GCC accepts as a cast target.
+template <typename Function> Function as_function(FARPROC address) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)(void)>(address));
 }
+
+// Calls the host function cached in the entry's slot with the entry's own
+// arguments. The common path (slot filled) is a load, a test and a jump to
+// the host function, with no stack frame of its own; a call that finds the
+// slot empty takes the out-of-line path, which looks the name up first. When
+// that lookup fails, the slot stays empty (the next call tries again) and the
+// entry does nothing and returns R(): 0 from mi_trace_eye, so a ray that was
+// never traced is not reported as traced, and the vector entries leave their
+// output untouched.
+template <Entry entry, typename Function> struct Forward;
+
+template <Entry entry, typename R, typename... Args> struct Forward<entry, R (*)(Args...)> {
+    static R call(Args... args) {
+        const FARPROC address = slots[entry].address.load(std::memory_order_relaxed);
+        if (__builtin_expect(address == nullptr, 0)) {
+            return call_after_lookup(args...);
+        }
+        return as_function<R (*)(Args...)>(address)(args...);
+    }
+
+    __attribute__((noinline, cold)) static R call_after_lookup(Args... args) {
+        const FARPROC address = look_up(slots[entry]);
+        if (address == nullptr) {
+            return R();
+        }
+        return as_function<R (*)(Args...)>(address)(args...);
+    }
+};
 
 } // namespace
 
@@ -77,23 +99,14 @@ extern "C" KELMORA_EXPORT int32_t miSetModuleHandle(HMODULE module) {
 
 extern "C" mi_boolean mi_trace_eye(mi_color* result, mi_state* state, const mi_vector* origin,
                                    const mi_vector* direction) {
-    const auto trace_eye = resolve<decltype(&mi_trace_eye)>(trace_eye_entry);
-    if (trace_eye == nullptr) {
-        return 0; // nothing was traced: never report success
-    }
-    return trace_eye(result, state, origin, direction);
+    return Forward<trace_eye_entry, decltype(&mi_trace_eye)>::call(result, state, origin,
+                                                                   direction);
 }
 
 extern "C" void mi_vector_to_camera(mi_state* state, mi_vector* out, const mi_vector* in) {
-    const auto to_camera = resolve<decltype(&mi_vector_to_camera)>(vector_to_camera_entry);
-    if (to_camera != nullptr) {
-        to_camera(state, out, in);
-    }
+    Forward<vector_to_camera_entry, decltype(&mi_vector_to_camera)>::call(state, out, in);
 }
 
 extern "C" void mi_vector_from_camera(mi_state* state, mi_vector* out, const mi_vector* in) {
-    const auto from_camera = resolve<decltype(&mi_vector_from_camera)>(vector_from_camera_entry);
-    if (from_camera != nullptr) {
-        from_camera(state, out, in);
-    }
+    Forward<vector_from_camera_entry, decltype(&mi_vector_from_camera)>::call(state, out, in);
 }
