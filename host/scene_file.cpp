@@ -11,12 +11,14 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 namespace krender {
 
@@ -48,6 +50,10 @@ std::string lower_case(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
+}
+
+bool is_obj(const std::string& extension) {
+    return lower_case(extension) == ".obj";
 }
 
 void check_format(const std::string& extension, const std::string& name) {
@@ -287,29 +293,66 @@ const aiScene* triangulated(Assimp::Importer& importer, const aiScene* read) {
     return importer.ApplyPostProcessing(aiProcess_Triangulate);
 }
 
-// Serves a scene's bytes under one name, and any other name (an OBJ's
-// material library, a glTF's buffers) from the current folder. Assimp's own
-// reading from memory serves an OBJ's bytes again as its material library,
-// whose reader then crashes on a texture line that comes before any material.
-class SceneBytesIO : public Assimp::DefaultIOSystem {
+// Keeps a material library's bytes in memory, however large the file it names.
+const std::size_t largest_material_library = 64u << 20;
+
+// An OBJ's material library, read whole, with a material of this program's
+// own defined before the library's first line. Assimp's material reader
+// follows a null pointer on a texture line (or a few others) that comes
+// before the library's first newmtl, which crashed the renderer; with this
+// material first, such lines set up a material no face uses. Null when the
+// library cannot be read whole.
+Assimp::IOStream* guarded_material_library(Assimp::IOSystem& io, Assimp::IOStream* library) {
+    static const char first_material[] = "newmtl kelmora-render-before-first-newmtl\n";
+    std::vector<std::uint8_t> bytes(first_material, first_material + sizeof first_material - 1);
+    std::uint8_t chunk[64 * 1024];
+    std::size_t got = 0;
+    while ((got = library->Read(chunk, 1, sizeof chunk)) > 0 &&
+           bytes.size() <= largest_material_library) {
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    io.Close(library);
+    if (bytes.size() > largest_material_library) {
+        return nullptr;
+    }
+    auto* owned = new std::uint8_t[bytes.size()];
+    std::copy(bytes.begin(), bytes.end(), owned);
+    return new Assimp::MemoryIOStream(owned, bytes.size(), true); // deletes `owned`
+}
+
+// What Assimp reads for one scene: the scene itself, from its file or from
+// bytes in memory under a name of its own, and every other file the scene
+// names (an OBJ's material libraries, a glTF's buffers) from the file system,
+// relative to the current folder for bytes. Assimp's own reading from memory
+// would serve an OBJ's bytes again as its material library.
+class SceneIO : public Assimp::DefaultIOSystem {
   public:
-    SceneBytesIO(const void* data, std::size_t size, std::string name)
-        : data_(static_cast<const std::uint8_t*>(data)), size_(size), name_(std::move(name)) {}
+    // A scene file.
+    SceneIO(std::string name, bool is_obj) : name_(std::move(name)), is_obj_(is_obj) {}
+    // A scene's bytes, served under `name`.
+    SceneIO(std::string name, bool is_obj, const void* data, std::size_t size)
+        : name_(std::move(name)), is_obj_(is_obj), data_(static_cast<const std::uint8_t*>(data)),
+          size_(size) {}
 
     bool Exists(const char* file) const override {
-        return name_ == file || DefaultIOSystem::Exists(file);
+        return (data_ != nullptr && name_ == file) || DefaultIOSystem::Exists(file);
     }
     Assimp::IOStream* Open(const char* file, const char* mode) override {
-        if (name_ == file) {
+        if (data_ != nullptr && name_ == file) {
             return new Assimp::MemoryIOStream(data_, size_);
         }
-        return DefaultIOSystem::Open(file, mode);
+        Assimp::IOStream* opened = DefaultIOSystem::Open(file, mode);
+        if (opened == nullptr || !is_obj_ || name_ == file) {
+            return opened;
+        }
+        return guarded_material_library(*this, opened);
     }
 
   private:
-    const std::uint8_t* data_;
-    std::size_t size_;
     std::string name_;
+    bool is_obj_;
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
 };
 
 Scene convert(Assimp::Importer& importer, const aiScene* read, const std::string& name,
@@ -336,6 +379,7 @@ Scene load_scene_file(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     check_ply_header(file, path);
     Assimp::Importer importer;
+    importer.SetIOHandler(new SceneIO(path, is_obj(extension))); // the importer owns it
     return convert(importer, importer.ReadFile(path, import_steps), path, extension);
 }
 
@@ -352,7 +396,7 @@ Scene load_scene_bytes(const void* data, std::size_t size, const std::string& ex
     // picks the format.
     const std::string bytes_name = "<kelmora-render scene bytes>" + lower_case(extension);
     Assimp::Importer importer;
-    importer.SetIOHandler(new SceneBytesIO(data, size, bytes_name)); // the importer owns it
+    importer.SetIOHandler(new SceneIO(bytes_name, is_obj(extension), data, size)); // owned there
     return convert(importer, importer.ReadFile(bytes_name, import_steps), name, extension);
 }
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -18,6 +19,8 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 using namespace krender;
 
@@ -245,4 +248,28 @@ TEST(RenderSceneFile, EachFormatLoadsFromBytes) {
     const Scene scene = load_scene_bytes(obj.data(), obj.size(), ".obj", "textured.obj");
     ASSERT_EQ(scene.meshes.size(), 1u);
     EXPECT_EQ(scene.meshes[0].indices.size(), 3u);
+}
+
+// Assimp's material reader followed a null pointer on a texture line (and a
+// few others) before a library's first newmtl, which crashed the renderer.
+// Such lines are ignored now, and the materials after them still load.
+TEST(RenderSceneFile, MaterialLinesBeforeTheFirstMaterialAreIgnored) {
+    namespace fs = std::filesystem;
+    const fs::path folder =
+        fs::temp_directory_path() / ("kelmora-mtl-test-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    std::ofstream(folder / "red.obj")
+        << "mtllib red.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl red\nf 1 2 3\n";
+    for (const char* stray :
+         {"map_Kd stray.png", "bump stray.png", "norm stray.png", "disp stray.png", "a"}) {
+        SCOPED_TRACE(stray);
+        std::ofstream(folder / "red.mtl") << stray << "\nnewmtl red\nKd 1 0 0\n";
+        const Scene scene = load_scene_file((folder / "red.obj").string());
+        ASSERT_EQ(scene.meshes.size(), 1u);
+        const Vec3 colour = scene.materials.at(scene.meshes[0].material).base_colour;
+        EXPECT_EQ(colour.x, 1.0f);
+        EXPECT_EQ(colour.y, 0.0f);
+        EXPECT_EQ(colour.z, 0.0f);
+    }
+    fs::remove_all(folder);
 }
