@@ -3,11 +3,19 @@
 #ifndef KELMORA_FUZZ_CHECK_H
 #define KELMORA_FUZZ_CHECK_H
 
+#include <sanitizer/common_interface_defs.h>
+
 #include <cstdio>
 #include <cstdlib>
 
 [[noreturn]] inline void kelmora_fuzz_fail(const char* invariant, const char* file, int line) {
-    std::fprintf(stderr, "%s:%d: invariant broken: %s\n", file, line, invariant);
+    char summary[512];
+    std::snprintf(summary, sizeof summary, "SUMMARY: %s:%d: invariant broken: %s", file, line,
+                  invariant);
+    // Through the sanitizers' report channel: libFuzzer keeps it open when
+    // -close_fd_mask has closed the target's own standard error.
+    __sanitizer_report_error_summary(summary);
+    std::fprintf(stderr, "%s\n", summary);
     std::abort();
 }
 
