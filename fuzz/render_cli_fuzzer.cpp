@@ -1,11 +1,14 @@
 // Fuzzes kelmora-render's command line and its scene files, as library
 // functions in this process. The first byte picks what the rest is:
 //   0  a command line, one argument per NUL-separated piece;
-//   1  an .obj file, 2 a .ply, 3 a .gltf, 4 a .glb.
+//   1  an .obj file, 2 a .ply, 3 a .gltf, 4 a .glb;
+//   5  the material library of a one-triangle OBJ.
 // A command line must either be refused or give options a render can use;
 // a scene file must either be refused with std::runtime_error or give a
 // scene the tracer can take, which the camera can then frame or refuse.
-// Nothing is rendered, and nothing else is read or written.
+// Nothing is rendered. Assimp reads an OBJ's material library from the file
+// system, so a material library is written to a file of this process's own
+// in the temporary folder while the OBJ loads, and nothing else is written.
 #include "camera.h"
 #include "framing.h"
 #include "fuzz_check.h"
@@ -16,9 +19,14 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -118,6 +126,25 @@ void fuzz_scene(const std::uint8_t* data, std::size_t size, const char* extensio
     frame_scene(scene);
 }
 
+// The file a material library is written to while its OBJ loads.
+std::string material_library_path() {
+    return (std::filesystem::temp_directory_path() /
+            ("kelmora-fuzz-" + std::to_string(getpid()) + ".mtl"))
+        .string();
+}
+
+void fuzz_material_library(const std::uint8_t* data, std::size_t size) {
+    const std::string path = material_library_path();
+    {
+        std::ofstream library(path, std::ios::binary | std::ios::trunc);
+        library.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+        CHECK(library.good());
+    }
+    const std::string obj = "mtllib " + path + "\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl a\nf 1 2 3\n";
+    fuzz_scene(reinterpret_cast<const std::uint8_t*>(obj.data()), obj.size(), ".obj");
+    std::remove(path.c_str());
+}
+
 } // namespace
 
 // Assimp (the system's library, not instrumented) leaks a few blocks when its
@@ -135,8 +162,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const char* scene_extensions[] = {".obj", ".ply", ".gltf", ".glb"};
-    const unsigned kind = data[0] % 5u;
-    if (kind == 0) {
+    const unsigned kind = data[0] % 6u;
+    if (kind == 5) {
+        fuzz_material_library(data + 1, size - 1);
+    } else if (kind == 0) {
         fuzz_command_line(reinterpret_cast<const char*>(data + 1), size - 1);
     } else {
         fuzz_scene(data + 1, size - 1, scene_extensions[kind - 1]);
