@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
@@ -82,34 +83,57 @@ void check_readable(const std::string& path) {
     }
 }
 
-// Assimp's PLY reader never returns from a header that lacks its end_header
-// line: it keeps asking for the next line after the last. And Assimp picks
-// that reader by content as well as by name (a .gltf its glTF readers turn
-// down is tried as PLY next). So a file that starts as PLY does, with the
-// letters "ply" in any case, must have that line, whatever its name; without it
-// the file is refused before Assimp sees it.
-bool is_ply_without_header_end(std::istream& file) {
+// Assimp's PLY reader cannot be trusted with every header:
+// - it never returns from a header that lacks its end_header line, asking
+//   for the next line after the last for ever;
+// - an element declared a second time ("element vertex" again, or "element
+//   face") makes it write past the arrays it sized for the first.
+// And Assimp picks that reader by content as well as by name (a .gltf its
+// glTF readers turn down is tried as PLY next). So the header of any file
+// that starts as PLY does, with the letters "ply" in any case, is checked
+// for both before Assimp sees the file, whatever its name.
+bool starts_as_ply(std::istream& file) {
     // Assimp's check of the magic word looks at its three letters only.
     char magic[3] = {};
-    if (!(file >> std::ws).read(magic, sizeof magic) ||
-        lower_case(std::string(magic, sizeof magic)) != "ply") {
-        return false;
-    }
-    std::string line;
-    while (std::getline(file, line)) {
-        std::istringstream words(line);
-        std::string keyword;
-        if (words >> keyword && keyword == "end_header") {
-            return false;
+    return (file >> std::ws).read(magic, sizeof magic) &&
+           lower_case(std::string(magic, sizeof magic)) == "ply";
+}
+
+// The next line of a PLY header, ended where Assimp's reader ends lines; false
+// when the bytes are used up.
+bool next_ply_line(std::streambuf& bytes, std::string& line) {
+    line.clear();
+    for (int c = bytes.sbumpc(); c != std::char_traits<char>::eof(); c = bytes.sbumpc()) {
+        if (c == '\n' || c == '\r' || c == '\0' || c == '\f') {
+            return true;
         }
+        line += static_cast<char>(c);
     }
-    return true;
+    return !line.empty();
 }
 
 void check_ply_header(std::istream& file, const std::string& name) {
-    if (is_ply_without_header_end(file)) {
-        refuse(name, "cannot be read: its PLY header has no end_header line");
+    if (!starts_as_ply(file)) {
+        return;
     }
+    std::set<std::string> elements;
+    std::string line;
+    while (next_ply_line(*file.rdbuf(), line)) {
+        std::istringstream words(line);
+        std::string keyword, element;
+        if (!(words >> keyword)) {
+            continue;
+        }
+        if (keyword == "end_header") {
+            return;
+        }
+        if (lower_case(keyword) == "element" && words >> element &&
+            !elements.insert(lower_case(element)).second) {
+            refuse(name,
+                   "cannot be read: its PLY header declares the element '" + element + "' twice");
+        }
+    }
+    refuse(name, "cannot be read: its PLY header has no end_header line");
 }
 
 // Reads bytes in memory as a stream, without copying them.

@@ -217,6 +217,15 @@ std::vector<std::string> write_bad_inputs(const ScratchFolder& folder) {
         "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n";
     std::ofstream(folder.file("endless.ply")) << endless_ply;
     std::ofstream(folder.file("endless.gltf")) << "PLY" << (endless_ply + 3);
+    // Assimp would write past its arrays for the second declaration.
+    const char* header_start = "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"
+                               "property float y\nproperty float z\n";
+    std::ofstream(folder.file("vertices-twice.ply"))
+        << header_start << "element vertex 1\nproperty float x\nend_header\n0 0 0\n";
+    std::ofstream(folder.file("faces-twice.gltf"))
+        << header_start
+        << "element face 1\nproperty list uchar int vertex_indices\nelement FACE 2\r"
+           "property list uchar int vertex_indices\nend_header\n";
     std::ofstream(folder.file("nan.obj")) << "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
     std::ofstream(folder.file("scene.fbx")) << "Kaydara FBX Binary\n";
     return folder.entries();
@@ -275,6 +284,14 @@ TEST(RenderCommandLine, BadInputIsOneLineAnExitCodeAndNoFile) {
         {"the same in capitals, named glTF",
          {"--scene", "@endless.gltf"},
          "its PLY header has no",
+         1},
+        {"PLY element declared twice",
+         {"--scene", "@vertices-twice.ply"},
+         "vertices-twice.ply: cannot be read: its PLY header declares the element 'vertex' twice",
+         1},
+        {"the same for faces, in capitals, named glTF",
+         {"--scene", "@faces-twice.gltf"},
+         "declares the element 'FACE' twice",
          1},
         {"NaN vertex", {"--scene", "@nan.obj"}, "nan.obj: has a vertex that is not a finite", 1},
         {"unknown scene format", {"--scene", "@scene.fbx"}, "unknown scene format ('.fbx')", 1},
