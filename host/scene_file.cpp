@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -87,50 +88,97 @@ void check_readable(const std::string& path) {
 // - it never returns from a header that lacks its end_header line, asking
 //   for the next line after the last for ever;
 // - an element declared a second time ("element vertex" again, or "element
-//   face") makes it write past the arrays it sized for the first.
+//   face") makes it write past the arrays it sized for the first;
+// - it sets aside room for as many instances of an element as the header
+//   declares before reading any, so a count of billions takes all memory.
 // And Assimp picks that reader by content as well as by name (a .gltf its
 // glTF readers turn down is tried as PLY next). So the header of any file
 // that starts as PLY does, with the letters "ply" in any case, is checked
-// for both before Assimp sees the file, whatever its name.
-bool starts_as_ply(std::istream& file) {
-    // Assimp's check of the magic word looks at its three letters only.
-    char magic[3] = {};
-    return (file >> std::ws).read(magic, sizeof magic) &&
-           lower_case(std::string(magic, sizeof magic)) == "ply";
+// for all three before Assimp sees the file, whatever its name.
+
+bool is_ply_line_end(int c) {
+    return c == '\n' || c == '\r' || c == '\0' || c == '\f';
 }
 
-// The next line of a PLY header, ended where Assimp's reader ends lines; false
-// when the bytes are used up.
+// The next line as Assimp's PLY reader takes it: up to the first CR, LF, NUL
+// or FF. A line that would start at one of those is skipped, together with
+// everything after it up to the next LF (so "x\0\0end_header\n" is one line
+// to Assimp, "x", and end_header is never seen). False when the bytes end.
 bool next_ply_line(std::streambuf& bytes, std::string& line) {
+    const int end = std::char_traits<char>::eof();
     line.clear();
-    for (int c = bytes.sbumpc(); c != std::char_traits<char>::eof(); c = bytes.sbumpc()) {
-        if (c == '\n' || c == '\r' || c == '\0' || c == '\f') {
-            return true;
+    int c = bytes.sgetc();
+    if (c != end && is_ply_line_end(c)) {
+        while (c != end && c != '\n') {
+            c = bytes.snextc();
         }
+        c = bytes.snextc();
+    }
+    if (c == end) {
+        return false;
+    }
+    for (; c != end && !is_ply_line_end(c); c = bytes.snextc()) {
         line += static_cast<char>(c);
     }
-    return !line.empty();
+    bytes.sbumpc();
+    return true;
 }
 
-void check_ply_header(std::istream& file, const std::string& name) {
-    if (!starts_as_ply(file)) {
+bool starts_with_ply(const std::string& text) {
+    return lower_case(text.substr(0, 3)) == "ply";
+}
+
+// The first line as Assimp reads it, or (wider, to be safe) the first three
+// letters after any white space.
+bool starts_as_ply(std::streambuf& bytes) {
+    std::string first_line;
+    if (next_ply_line(bytes, first_line) && starts_with_ply(first_line)) {
+        return true;
+    }
+    bytes.pubseekpos(0, std::ios::in);
+    std::istream text(&bytes);
+    std::string first_word;
+    return static_cast<bool>(text >> first_word) && starts_with_ply(first_word);
+}
+
+bool is_end_of_ply_header(const std::string& line) {
+    return line.compare(0, 10, "end_header") == 0 &&
+           (line.size() == 10 || std::isspace(static_cast<unsigned char>(line[10])));
+}
+
+// Checks one header line that declares an element: "element NAME COUNT".
+void check_ply_element(std::istringstream& words, std::set<std::string>& declared,
+                       std::uintmax_t file_size, const std::string& name) {
+    std::string element, count_text;
+    words >> element >> count_text;
+    if (!declared.insert(lower_case(element)).second) {
+        refuse(name, "cannot be read: its PLY header declares the element '" + element + "' twice");
+    }
+    // Every instance takes a byte at least (in text, its line's end).
+    const unsigned long long count = std::strtoull(count_text.c_str(), nullptr, 10);
+    if (count > file_size) {
+        refuse(name, "cannot be read: its PLY header declares " + count_text + " '" + element +
+                         "' elements, more than its " + std::to_string(file_size) +
+                         " bytes can hold");
+    }
+}
+
+void check_ply_header(std::streambuf& bytes, std::uintmax_t file_size, const std::string& name) {
+    if (!starts_as_ply(bytes)) {
         return;
     }
-    std::set<std::string> elements;
+    bytes.pubseekpos(0, std::ios::in);
+    std::set<std::string> declared;
     std::string line;
-    while (next_ply_line(*file.rdbuf(), line)) {
-        std::istringstream words(line);
-        std::string keyword, element;
-        if (!(words >> keyword)) {
-            continue;
-        }
-        if (keyword == "end_header") {
+    next_ply_line(bytes, line); // the magic word's line
+    while (next_ply_line(bytes, line)) {
+        if (is_end_of_ply_header(line)) {
             return;
         }
-        if (lower_case(keyword) == "element" && words >> element &&
-            !elements.insert(lower_case(element)).second) {
-            refuse(name,
-                   "cannot be read: its PLY header declares the element '" + element + "' twice");
+        std::istringstream words(line);
+        std::string keyword;
+        if (words >> keyword && lower_case(keyword) == "element") {
+            check_ply_element(words, declared, file_size, name);
         }
     }
     refuse(name, "cannot be read: its PLY header has no end_header line");
@@ -141,6 +189,16 @@ struct MemoryBytes : std::streambuf {
     MemoryBytes(const void* data, std::size_t size) {
         char* begin = const_cast<char*>(static_cast<const char*>(data));
         setg(begin, begin, begin + size);
+    }
+
+  protected:
+    // Back to the start (the only position the header check asks for).
+    pos_type seekpos(pos_type position, std::ios_base::openmode) override {
+        if (position != pos_type(0)) {
+            return pos_type(off_type(-1));
+        }
+        setg(eback(), eback(), egptr());
+        return position;
     }
 };
 
@@ -400,8 +458,13 @@ Scene load_scene_file(const std::string& path) {
     const std::string extension = fs::path(path).extension().string();
     check_format(extension, path);
     check_readable(path);
-    std::ifstream file(path, std::ios::binary);
-    check_ply_header(file, path);
+    std::filebuf file;
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(path, error);
+    if (file.open(path, std::ios::in | std::ios::binary) == nullptr || error) {
+        refuse(path, std::string("cannot be read: ") + std::strerror(errno));
+    }
+    check_ply_header(file, size, path);
     Assimp::Importer importer;
     importer.SetIOHandler(new SceneIO(path, is_obj(extension))); // the importer owns it
     return convert(importer, importer.ReadFile(path, import_steps), path, extension);
@@ -414,8 +477,7 @@ Scene load_scene_bytes(const void* data, std::size_t size, const std::string& ex
         refuse(name, "is empty");
     }
     MemoryBytes bytes(data, size);
-    std::istream stream(&bytes);
-    check_ply_header(stream, name);
+    check_ply_header(bytes, size, name);
     // A name no file in the current folder is likely to have; its extension
     // picks the format.
     const std::string bytes_name = "<kelmora-render scene bytes>" + lower_case(extension);

@@ -226,6 +226,13 @@ std::vector<std::string> write_bad_inputs(const ScratchFolder& folder) {
         << header_start
         << "element face 1\nproperty list uchar int vertex_indices\nelement FACE 2\r"
            "property list uchar int vertex_indices\nend_header\n";
+    // To Assimp, a line end other than LF swallows the rest up to the next LF:
+    // this end_header is never seen, and the reader would never return.
+    std::ofstream(folder.file("hidden-end.ply"), std::ios::binary)
+        << std::string(header_start) << std::string("comment x\0\0end_header\n0 0 0\n", 26);
+    // Assimp would set aside room for four billion vertices first.
+    std::ofstream(folder.file("huge-count.ply"))
+        << "ply\nformat ascii 1.0\nelement vertex 4000000000\nproperty float x\nend_header\n";
     std::ofstream(folder.file("nan.obj")) << "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
     std::ofstream(folder.file("scene.fbx")) << "Kaydara FBX Binary\n";
     return folder.entries();
@@ -292,6 +299,14 @@ TEST(RenderCommandLine, BadInputIsOneLineAnExitCodeAndNoFile) {
         {"the same for faces, in capitals, named glTF",
          {"--scene", "@faces-twice.gltf"},
          "declares the element 'FACE' twice",
+         1},
+        {"PLY end_header hidden after a NUL",
+         {"--scene", "@hidden-end.ply"},
+         "hidden-end.ply: cannot be read: its PLY header has no end_header line",
+         1},
+        {"PLY element count beyond the file",
+         {"--scene", "@huge-count.ply"},
+         "declares 4000000000 'vertex' elements, more than its 75 bytes can hold",
          1},
         {"NaN vertex", {"--scene", "@nan.obj"}, "nan.obj: has a vertex that is not a finite", 1},
         {"unknown scene format", {"--scene", "@scene.fbx"}, "unknown scene format ('.fbx')", 1},
