@@ -137,8 +137,8 @@ bool starts_as_ply(std::streambuf& bytes) {
     }
     bytes.pubseekpos(0, std::ios::in);
     std::istream text(&bytes);
-    std::string first_word;
-    return static_cast<bool>(text >> first_word) && starts_with_ply(first_word);
+    std::string magic(3, '\0');
+    return static_cast<bool>((text >> std::ws).read(magic.data(), 3)) && starts_with_ply(magic);
 }
 
 bool is_end_of_ply_header(const std::string& line) {

@@ -34,8 +34,7 @@ unsigned handle_bits(HMODULE module) {
     return static_cast<unsigned>(reinterpret_cast<uintptr_t>(module));
 }
 
-// Out of line: only a call that finds its slot empty comes here.
-__attribute__((noinline, cold)) FARPROC look_up(Slot& slot) {
+FARPROC look_up(Slot& slot) {
     const HMODULE module = host_module.load(std::memory_order_relaxed);
     if (module == nullptr) {
         fprintf(stderr, "DYNLOAD: dl_handle null\n");
